@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,17 +34,24 @@ public:
     int FindField(std::string_view name) const;
 
     // Opens an empty edit row; the setters fill it and Post stores it as the last row.
+    // An edit row that is still open is posted first.
     void Append();
     void SetInteger(int field, std::int32_t value);
-    // Cut to the field's width, then stored without trailing blanks.
+    // On a text field: cut to the field's width, then stored without trailing blanks.
+    // On an integer field: an empty text clears the value, a whole number is stored, anything else
+    // throws std::invalid_argument and leaves the edit row as it was.
+    // SetInteger on a text field stores the number's decimal text.
     void SetText(int field, std::string_view bytes);
     void Post();
     void Cancel();
     bool Editing() const;
 
     int RecordCount() const;  // posted rows
+    // A field that was not set before Post holds no value: Integer gives 0, Text an empty text.
+    // Reading an integer field as text or a text field as integer throws std::logic_error.
     std::int32_t Integer(int row, int field) const;
     std::string_view Text(int row, int field) const;
+    bool IsNull(int row, int field) const;
 
     // Removes every row and the list of pending changes.
     void EmptyTable();
@@ -57,6 +65,41 @@ public:
     // Observers (one each; the record grid's model uses them).
     std::function<void(int row)> OnRowPosted;
     std::function<void()> OnReset;
+
+private:
+    // Where a posted row's bytes start: block index in the high half, offset in the low half.
+    using RowLocation = std::uint64_t;
+
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+    };
+
+    struct EditValue {
+        bool present = false;
+        std::int32_t integer = 0;
+        std::string text;
+    };
+
+    void CheckField(int field) const;
+    void CheckRow(int row) const;
+    void CheckEditing() const;
+    const char* RowBytes(int row) const;
+    // Start of the field's bytes in the row, or nullptr when the field holds no value.
+    const char* FieldBytes(int row, int field) const;
+    char* Allocate(std::size_t size, RowLocation& where);
+    void Notify(int row);
+    void NotifyReset();
+
+    std::vector<FieldDef> m_fields;
+    std::vector<EditValue> m_edit;
+    bool m_editing = false;
+    std::vector<Block> m_blocks;
+    std::vector<RowLocation> m_rows;
+    std::vector<std::int32_t> m_changeLog;
+    std::int32_t m_nextSequence = 1;
+    int m_disableCount = 0;
 };
 
 }  // namespace korvex
