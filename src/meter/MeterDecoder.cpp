@@ -236,7 +236,8 @@ void TMeterDecoder::DecodePayload(std::string_view payload)
     view_.UpdatePanel(PanelUpdate::SubReadout, s);
 
     const double fullScale = FullScale(s.MainPoint);
-    view_.ChartSetVerticalMin(-fullScale);
+    // Written as a difference so a full scale of 0 gives the limit +0 rather than -0.
+    view_.ChartSetVerticalMin(0.0 - fullScale);
     view_.ChartSetVerticalMax(fullScale);
     view_.UpdatePanel(PanelUpdate::BarMaximum, s);
 
