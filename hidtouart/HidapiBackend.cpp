@@ -1,0 +1,76 @@
+#include "HidapiBackend.h"
+
+#include <hidapi/hidapi.h>
+
+namespace korvex::hidtouart {
+namespace {
+
+// hidapi reports serial numbers as wide text; the library's strings are 8-bit.
+std::string narrowText(const wchar_t* text)
+{
+    std::string out;
+    for (; text && *text; ++text)
+        out.push_back(static_cast<std::uint32_t>(*text) <= 0xFF ? static_cast<char>(*text) : '?');
+    return out;
+}
+
+class HidapiConnection final : public HidConnection {
+public:
+    explicit HidapiConnection(hid_device* device)
+        : device_(device)
+    {
+    }
+    ~HidapiConnection() override { hid_close(device_); }
+
+    int readInputReport(std::uint8_t* buffer, std::size_t size, int timeoutMs) override
+    {
+        return hid_read_timeout(device_, buffer, size, timeoutMs);
+    }
+    int writeOutputReport(const std::uint8_t* report, std::size_t size) override
+    {
+        return hid_write(device_, report, size);
+    }
+    int sendFeatureReport(const std::uint8_t* report, std::size_t size) override
+    {
+        return hid_send_feature_report(device_, report, size);
+    }
+    int getFeatureReport(std::uint8_t* buffer, std::size_t size) override
+    {
+        return hid_get_feature_report(device_, buffer, size);
+    }
+
+private:
+    hid_device* device_;
+};
+
+} // namespace
+
+HidapiBackend::HidapiBackend()
+{
+    hid_init();
+}
+
+HidapiBackend::~HidapiBackend()
+{
+    hid_exit();
+}
+
+std::vector<HidDeviceInfo> HidapiBackend::enumerate()
+{
+    std::vector<HidDeviceInfo> devices;
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (const hid_device_info* d = list; d; d = d->next)
+        devices.push_back({d->path ? d->path : "", d->vendor_id, d->product_id, narrowText(d->serial_number)});
+    hid_free_enumeration(list);
+    return devices;
+}
+
+std::unique_ptr<HidConnection> HidapiBackend::open(const std::string& path)
+{
+    hid_device* device = hid_open_path(path.c_str());
+    if (!device)
+        return nullptr;
+    return std::make_unique<HidapiConnection>(device);
+}
+
+} // namespace korvex::hidtouart

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "HidBackend.h"
+
+namespace korvex::hidtouart {
+
+// The HID layer of the product: hidapi over hidraw.
+class HidapiBackend final : public HidBackend {
+public:
+    HidapiBackend();
+    ~HidapiBackend() override;
+    std::vector<HidDeviceInfo> enumerate() override;
+    std::unique_ptr<HidConnection> open(const std::string& path) override;
+};
+
+} // namespace korvex::hidtouart
