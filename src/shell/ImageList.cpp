@@ -1,0 +1,198 @@
+#include "shell/ImageList.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+namespace korvex {
+
+namespace {
+
+const QColor ArrowBlue(0, 64, 192);
+const QColor Outline(0, 0, 0);
+
+void Triangle(QPainter& p, QPointF a, QPointF b, QPointF c, const QColor& color)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawPolygon(QPolygonF({a, b, c}));
+}
+
+// Two arrows one beside the other; left points them to the left.
+void DoubleArrow(QPainter& p, qreal x, bool left)
+{
+    for (qreal offset : {0.0, 5.0}) {
+        const qreal x0 = x + offset;
+        if (left)
+            Triangle(p, {x0, 8}, {x0 + 5, 3}, {x0 + 5, 13}, ArrowBlue);
+        else
+            Triangle(p, {x0 + 5, 8}, {x0, 3}, {x0, 13}, ArrowBlue);
+    }
+}
+
+void Page(QPainter& p)
+{
+    QPainterPath page;
+    page.moveTo(3.5, 1.5);
+    page.lineTo(10.5, 1.5);
+    page.lineTo(13.5, 4.5);
+    page.lineTo(13.5, 14.5);
+    page.lineTo(3.5, 14.5);
+    page.closeSubpath();
+    p.setPen(QPen(Outline, 1));
+    p.setBrush(Qt::white);
+    p.drawPath(page);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({{10.5, 1.5}, {10.5, 4.5}, {13.5, 4.5}}));
+}
+
+void Diskette(QPainter& p)
+{
+    p.setPen(QPen(Outline, 1));
+    p.setBrush(QColor(0, 0, 128));
+    p.drawRect(QRectF(1.5, 1.5, 13, 13));
+    p.setPen(Qt::NoPen);
+    p.fillRect(QRectF(4, 2, 8, 5), QColor(192, 192, 192));  // shutter
+    p.fillRect(QRectF(9, 3, 2, 3), QColor(0, 0, 128));      // shutter window
+    p.fillRect(QRectF(3, 9, 10, 5), Qt::white);             // label
+    p.fillRect(QRectF(4, 10, 8, 1), QColor(128, 128, 128));
+    p.fillRect(QRectF(4, 12, 8, 1), QColor(128, 128, 128));
+}
+
+void Magnifier(QPainter& p, const QColor& color, bool plus)
+{
+    p.setPen(QPen(color, 1.5));
+    p.setBrush(QColor(255, 255, 255, 200));
+    p.drawEllipse(QRectF(1.75, 1.75, 8.5, 8.5));
+    p.setPen(QPen(color, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(9.5, 9.5), QPointF(13.5, 13.5));
+    p.setPen(Qt::NoPen);
+    p.fillRect(QRectF(3.5, 5.25, 5, 1.5), color);
+    if (plus)
+        p.fillRect(QRectF(5.25, 3.5, 1.5, 5), color);
+}
+
+void OpenFolder(QPainter& p, const QColor& front, const QColor& back)
+{
+    p.setPen(QPen(Outline, 1));
+    p.setBrush(back);
+    p.drawPolygon(QPolygonF({{1.5, 3.5}, {5.5, 3.5}, {6.5, 4.5}, {12.5, 4.5}, {12.5, 13.5}, {1.5, 13.5}}));
+    p.setBrush(front);
+    p.drawPolygon(QPolygonF({{1.5, 13.5}, {4.5, 7.5}, {15.5, 7.5}, {12.5, 13.5}}));
+}
+
+void Printer(QPainter& p)
+{
+    p.setPen(QPen(Outline, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 1.5, 7, 5));  // paper in
+    p.setBrush(QColor(192, 192, 192));
+    p.drawRect(QRectF(1.5, 6.5, 13, 5));  // body
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(4.5, 10.5, 7, 4));  // paper out
+    p.setPen(Qt::NoPen);
+    p.fillRect(QRectF(12, 8, 1, 1), QColor(0, 160, 0));  // power light
+    p.fillRect(QRectF(6, 12, 4, 1), QColor(128, 128, 128));
+}
+
+void Go(QPainter& p)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(9);
+    p.setFont(font);
+    p.setPen(QColor(0, 128, 0));
+    p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("GO"));
+}
+
+void PaintToolImageAt16(QPainter& p, int index)
+{
+    const QColor black(0, 0, 0);
+    const QColor grey(160, 160, 160);
+    switch (index) {
+    case 0:
+        p.fillRect(QRectF(2, 3, 2, 10), ArrowBlue);
+        DoubleArrow(p, 4, true);
+        break;
+    case 1: DoubleArrow(p, 3, true); break;
+    case 2: DoubleArrow(p, 3, false); break;
+    case 3:
+        DoubleArrow(p, 2, false);
+        p.fillRect(QRectF(12, 3, 2, 10), ArrowBlue);
+        break;
+    case 4: Page(p); break;
+    case 5: Diskette(p); break;
+    case 6: Magnifier(p, ArrowBlue, false); break;
+    case 7: Magnifier(p, ArrowBlue, true); break;
+    case 8: OpenFolder(p, QColor(255, 224, 64), QColor(224, 176, 0)); break;
+    case 9: OpenFolder(p, QColor(208, 208, 208), grey); break;
+    case 10: Printer(p); break;
+    case 11: Go(p); break;
+    case 12: Magnifier(p, black, true); break;
+    case 13: Magnifier(p, black, false); break;
+    case 14: Magnifier(p, black, true); break;
+    case 15: Magnifier(p, black, false); break;
+    default: break;
+    }
+}
+
+QIcon IconAt16And32(QPixmap (*paint)(int))
+{
+    QIcon icon;
+    icon.addPixmap(paint(16));
+    icon.addPixmap(paint(32));
+    return icon;
+}
+
+}  // namespace
+
+QPixmap PaintToolImage(int index, int size)
+{
+    QPixmap picture(size, size);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+    PaintToolImageAt16(p, index);
+    return picture;
+}
+
+QIcon ToolImage(int index)
+{
+    QIcon icon;
+    icon.addPixmap(PaintToolImage(index, 16));
+    icon.addPixmap(PaintToolImage(index, 32));
+    return icon;
+}
+
+QPixmap PaintApplicationIcon(int size)
+{
+    QPixmap picture(size, size);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
+
+    p.fillRect(QRectF(2, 1, 13, 13), QColor(192, 192, 192));
+    p.setPen(QPen(QColor(128, 128, 128), 0.5));
+    for (qreal y : {4.0, 7.0, 10.0})
+        p.drawLine(QPointF(2, y), QPointF(15, y));
+    const struct { qreal top; QColor color; } bars[] = {
+        {7, QColor(255, 0, 0)}, {4, QColor(0, 0, 255)}, {9, QColor(255, 0, 255)}, {2, QColor(0, 160, 0)},
+    };
+    qreal left = 3;
+    for (const auto& bar : bars) {
+        p.fillRect(QRectF(left, bar.top, 2, 13 - bar.top), bar.color);
+        left += 3;
+    }
+    p.fillRect(QRectF(1, 1, 1, 14), Qt::black);   // vertical axis
+    p.fillRect(QRectF(1, 13, 14, 1), Qt::black);  // horizontal axis
+    return picture;
+}
+
+QIcon ApplicationIcon()
+{
+    return IconAt16And32(&PaintApplicationIcon);
+}
+
+}  // namespace korvex

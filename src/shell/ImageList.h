@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace korvex {
+
+// ImageList1: the tool bar pictures shared by both tool bars, drawn on a 16-unit grid so they stay
+// crisp at 16 and at 32 pixels.
+inline constexpr int ToolImageCount = 16;
+
+// Index 0..15 as the tool bars use them (0 first page ... 15 magnifier with minus); size in pixels.
+QPixmap PaintToolImage(int index, int size);
+// The picture at 16 and 32 pixels.
+QIcon ToolImage(int index);
+
+// The window icon: four coloured bars on a grey grid with axes.
+QPixmap PaintApplicationIcon(int size);
+QIcon ApplicationIcon();
+
+}  // namespace korvex

@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "shell/ImageList.h"
+#include "shell/ufrmMain.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    app.setWindowIcon(korvex::ApplicationIcon());
+    korvex::TfrmMain frmMain;
+    frmMain.show();
+    return app.exec();
+}

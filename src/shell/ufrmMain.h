@@ -1,0 +1,174 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "meter/MeterDecoder.h"
+#include "meter/MeterState.h"
+#include "meter/MeterView.h"
+
+class QCheckBox;
+class QComboBox;
+class QCustomPlot;
+class QFrame;
+class QLabel;
+class QSessionManager;
+class QSplitter;
+class QStandardItemModel;
+class QTableView;
+class QTimer;
+class QToolButton;
+
+namespace korvex {
+
+class TCEdit;
+class TMeterPanel;
+
+// The main window frmMain: holds every control, owns the meter state and its decoder, and mirrors the
+// decoded frames on the meter panel.
+class TfrmMain : public QMainWindow, public IMeterView {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    TMeterState& MeterState() { return m_state; }
+    TMeterDecoder& Decoder() { return *m_decoder; }
+
+    // Asks the quit question; true only when the answer is Yes.
+    bool FormCloseQuery();
+    // Gives the grid's columns their widths again, for use after a new model is set on DBGrid1.
+    void ApplyGridColumnWidths();
+
+    TMeterPanel* pnlLcd() const { return m_pnlLcd; }
+    QFrame* Panel1() const { return m_Panel1; }
+    QFrame* Panel4() const { return m_Panel4; }
+    QFrame* pnlChartParent() const { return m_pnlChartParent; }
+    QSplitter* Splitter1() const { return m_Splitter1; }
+    QToolButton* btnConnect() const { return m_btnConnect; }
+    QComboBox* cbbDevices() const { return m_cbbDevices; }
+    QCheckBox* cbRepeat() const { return m_cbRepeat; }
+    QCheckBox* cbInterval() const { return m_cbInterval; }
+    TCEdit* edtRecInterval() const { return m_edtRecInterval; }
+    QToolButton* btnRecordNew() const { return m_btnRecordNew; }
+    QToolButton* btnRecordOpen() const { return m_btnRecordOpen; }
+    QToolButton* btnRecordSave() const { return m_btnRecordSave; }
+    QToolButton* btnRecordPrint() const { return m_btnRecordPrint; }
+    QToolButton* btnRecordFly() const { return m_btnRecordFly; }
+    QToolButton* btnGridZoomout() const { return m_btnGridZoomout; }
+    QTableView* DBGrid1() const { return m_DBGrid1; }
+    TCEdit* edtRange() const { return m_edtRange; }
+    QToolButton* btnFirst() const { return m_btnFirst; }
+    QToolButton* btnPrevious() const { return m_btnPrevious; }
+    TCEdit* edtCurPage() const { return m_edtCurPage; }
+    QToolButton* btnNext() const { return m_btnNext; }
+    QToolButton* btnLast() const { return m_btnLast; }
+    QToolButton* btnNew() const { return m_btnNew; }
+    QToolButton* btnSave() const { return m_btnSave; }
+    QToolButton* btnFly() const { return m_btnFly; }
+    QToolButton* btnChartZoomOut() const { return m_btnChartZoomOut; }
+    QCustomPlot* Chart1() const { return m_Chart1; }
+    QTimer* timerDisconectedUSB() const { return m_timerDisconectedUSB; }
+    QTimer* Timer_range() const { return m_Timer_range; }
+    QTimer* timerInputDelay() const { return m_timerInputDelay; }
+    QTimer* timerInterval() const { return m_timerInterval; }
+
+    // IMeterView
+    void UpdatePanel(PanelUpdate update, const TMeterState& state) override;
+    int ChartAddValue(double value) override;
+    void ChartSetVerticalMin(double value) override;
+    void ChartSetVerticalMax(double value) override;
+    void SetCurrentPageText(const std::string& text) override;
+    bool RepeatTicked() const override;
+    bool IntervalTimerEnabled() const override;
+    void AppendRecord(const TMeterState& state) override;
+    void ToggleConnectionPicture() override;
+    void RestartWatchdog() override;
+
+public slots:
+    // Handlers of the connection, record and chart controls; their behaviour is wired in by the
+    // link, record and chart modules.
+    void btnConnectClick();
+    void timerDisconectedUSBTimer();
+    void cbRepeatClick();
+    void cbIntervalClick();
+    void edtRecIntervalChange();
+    void timerInputDelayTimer();
+    void timerIntervalTimer();
+    void btnRecordNewClick();
+    void btnRecordOpenClick();
+    void btnRecordSaveClick();
+    void btnRecordPrintClick();
+    void btnRecordFlyClick();
+    void btnGridZoomoutClick();
+    void edtRangeChange();
+    void Timer_rangeTimer();
+    void btnFirstClick();
+    void btnPreviousClick();
+    void btnNextClick();
+    void btnLastClick();
+    void btnSaveClick();
+    void btnFlyClick();
+    void btnChartZoomOutClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void RefreshDeviceList();
+    void CreateRecordTable();
+    void CreateChartControl();
+    void DisconnectLink();
+    void commitDataRequest(QSessionManager& manager);
+
+    QFrame* CreatePanel3();
+    QFrame* CreatePanel1();
+    QFrame* CreatePanel5();
+    QFrame* CreateToolBar4();
+    QFrame* CreateToolBar2();
+    void CreateTimers();
+    void ConnectHandlers();
+
+    TMeterState m_state;
+    std::unique_ptr<TMeterDecoder> m_decoder;
+    // Set once the session manager has had its Yes, so the closing that follows asks nothing more.
+    bool m_quitConfirmed = false;
+
+    TMeterPanel* m_pnlLcd = nullptr;
+    QFrame* m_Panel1 = nullptr;
+    QFrame* m_Panel4 = nullptr;
+    QFrame* m_pnlChartParent = nullptr;
+    QSplitter* m_Splitter1 = nullptr;
+    QToolButton* m_btnConnect = nullptr;
+    QComboBox* m_cbbDevices = nullptr;
+    QCheckBox* m_cbRepeat = nullptr;
+    QCheckBox* m_cbInterval = nullptr;
+    TCEdit* m_edtRecInterval = nullptr;
+    QToolButton* m_btnRecordNew = nullptr;
+    QToolButton* m_btnRecordOpen = nullptr;
+    QToolButton* m_btnRecordSave = nullptr;
+    QToolButton* m_btnRecordPrint = nullptr;
+    QToolButton* m_btnRecordFly = nullptr;
+    QToolButton* m_btnGridZoomout = nullptr;
+    QTableView* m_DBGrid1 = nullptr;
+    QStandardItemModel* m_gridHeader = nullptr;
+    TCEdit* m_edtRange = nullptr;
+    QToolButton* m_btnFirst = nullptr;
+    QToolButton* m_btnPrevious = nullptr;
+    TCEdit* m_edtCurPage = nullptr;
+    QToolButton* m_btnNext = nullptr;
+    QToolButton* m_btnLast = nullptr;
+    QToolButton* m_btnNew = nullptr;
+    QToolButton* m_btnSave = nullptr;
+    QToolButton* m_btnFly = nullptr;
+    QToolButton* m_btnChartZoomOut = nullptr;
+    QCustomPlot* m_Chart1 = nullptr;
+    QTimer* m_timerDisconectedUSB = nullptr;
+    QTimer* m_Timer_range = nullptr;
+    QTimer* m_timerInputDelay = nullptr;
+    QTimer* m_timerInterval = nullptr;
+};
+
+}  // namespace korvex
