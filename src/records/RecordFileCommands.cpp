@@ -1,0 +1,108 @@
+#include "records/RecordFileCommands.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <stdexcept>
+
+#include "records/RecordFiles.h"
+#include "shell/KorvexApplication.h"
+#include "shell/NewMsgDlg.h"
+
+namespace korvex {
+namespace {
+
+// Qt's own dialog, so the default extension and the replace question behave alike on every platform.
+std::unique_ptr<QFileDialog> CreateFileDialog(QWidget* owner, const QString& name, const QStringList& filters)
+{
+    auto dialog = std::make_unique<QFileDialog>(owner);
+    dialog->setObjectName(name);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setNameFilters(filters);
+    dialog->selectNameFilter(filters.first());
+    return dialog;
+}
+
+void Inform(const QString& text)
+{
+    MessageDialog(text, mtInformation, ButtonSet({mbOK}), 0);
+}
+
+void ReportError(const QString& text)
+{
+    KorvexApplication::ReportException(std::runtime_error(text.toStdString()));
+}
+
+// The one file the user confirmed, or an empty name when the dialog was cancelled.
+QString AskFileName(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+}  // namespace
+
+std::unique_ptr<QFileDialog> CreateSaveDialog2(QWidget* owner)
+{
+    auto dialog = CreateFileDialog(owner, QStringLiteral("SaveDialog2"),
+                                   {QStringLiteral("Excel File(*.xls)"), QStringLiteral("XML File(*.xml)"),
+                                    QStringLiteral("Txt File(*.txt)")});
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(QStringLiteral("xls"));
+    return dialog;
+}
+
+std::unique_ptr<QFileDialog> CreateOpenDialog1(QWidget* owner)
+{
+    auto dialog = CreateFileDialog(owner, QStringLiteral("OpenDialog1"),
+                                   {QStringLiteral("Excel data files (*.xls)"), QStringLiteral("XML data files (*.xml)"),
+                                    QStringLiteral("notepad data files (*.txt)")});
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+}
+
+QStringList GridColumnTitles(const QTableView& grid)
+{
+    QStringList titles;
+    const QAbstractItemModel* model = grid.model();
+    if (!model)
+        return titles;
+    const QHeaderView* header = grid.horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual)
+        titles.append(model->headerData(header->logicalIndex(visual), Qt::Horizontal).toString());
+    return titles;
+}
+
+void ShowLoadFailedBox()
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), QStringLiteral("Failed to Load File!"),
+                    QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("LoadFailed"));
+    box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("OK"));
+    box.exec();
+}
+
+void btnRecordSaveClick(QWidget* owner, TTable& cds1, const QTableView& DBGrid1)
+{
+    const auto dialog = CreateSaveDialog2(owner);
+    const QString fileName = AskFileName(*dialog);
+    if (fileName.isEmpty())
+        return;
+    DBToFiles(cds1, fileName, GridColumnTitles(DBGrid1), SaveNotices{&Inform, &ReportError});
+}
+
+void btnRecordOpenClick(QWidget* owner, TTable& cds1)
+{
+    const auto dialog = CreateOpenDialog1(owner);
+    const QString fileName = AskFileName(*dialog);
+    if (fileName.isEmpty())
+        return;
+    if (!AnyToCds(fileName, cds1, false))
+        ShowLoadFailedBox();
+}
+
+}  // namespace korvex

@@ -1,0 +1,371 @@
+#include "records/XmlPacketReader.h"
+
+#include <QHash>
+#include <QString>
+#include <QXmlStreamReader>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "records/Windows1252.h"
+#include "records/WholeNumber.h"
+
+namespace korvex {
+namespace {
+
+constexpr qint64 kChunkBytes = 64 * 1024;
+// Bounds that no packet of the record table comes near; they keep hostile files from filling memory.
+constexpr qint64 kMaxTokenBytes = 1 << 20;
+constexpr std::size_t kMaxDepth = 64;
+constexpr std::size_t kMaxFields = 4096;
+constexpr int kMaxWidth = 65535;
+
+// XML does not allow most control characters, yet the writer puts a text's bytes out as they are.
+// The parser therefore sees those bytes as characters of the private use area, and they turn back into
+// the same bytes afterwards.
+constexpr char16_t kControlStandIn = 0xE000;
+
+bool IsStandInControl(unsigned char byte)
+{
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
+// UTF-8 form in which each file byte is handed to the parser.
+struct ByteToUtf8 {
+    std::array<std::array<char, 3>, 256> bytes{};
+    std::array<std::uint8_t, 256> length{};
+};
+
+const ByteToUtf8& Utf8OfBytes()
+{
+    static const ByteToUtf8 table = [] {
+        ByteToUtf8 t;
+        for (int b = 0; b < 256; ++b) {
+            const char one = static_cast<char>(b);
+            const QString character = IsStandInControl(static_cast<unsigned char>(b))
+                                          ? QString(QChar(kControlStandIn + b))
+                                          : FromWindows1252(std::string_view(&one, 1));
+            const QByteArray utf8 = character.toUtf8();
+            t.length[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(utf8.size());
+            std::memcpy(t.bytes[static_cast<std::size_t>(b)].data(), utf8.constData(),
+                        static_cast<std::size_t>(utf8.size()));
+        }
+        return t;
+    }();
+    return table;
+}
+
+// Windows-1252 byte of every UTF-16 unit ("?" for what the code page lacks), stand-ins mapped back.
+const std::array<char, 0x10000>& BytesOfUnits()
+{
+    static const auto table = [] {
+        auto t = std::make_unique<std::array<char, 0x10000>>();
+        for (int unit = 0; unit < 0x10000; ++unit)
+            (*t)[static_cast<std::size_t>(unit)] = ToWindows1252(QString(QChar(static_cast<char16_t>(unit))))[0];
+        for (int b = 0; b < 0x20; ++b)
+            (*t)[kControlStandIn + static_cast<std::size_t>(b)] = static_cast<char>(b);
+        return t;
+    }();
+    return *table;
+}
+
+void ToBytes(QStringView text, std::string& out)
+{
+    const auto& bytes = BytesOfUnits();
+    out.clear();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        out.push_back(bytes[unit]);
+        // A character outside the basic plane is one "?", not two.
+        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+    }
+}
+
+// The packet as read: its fields and its rows, each row a run of cells, one per field:
+// a tag byte (0 missing, 1 integer of 4 bytes, 2 text with a 4-byte length), then the value.
+struct TemporaryTable {
+    std::vector<FieldDef> fields;
+    std::string cells;
+    std::size_t rows = 0;
+};
+
+enum class Tag : char {
+    Missing = 0,  // no value
+    Integer = 1,  // 32-bit integer follows
+    Text = 2,     // 32-bit length and the bytes follow
+};
+
+// Where an element sits in the packet.
+enum class Element : std::uint8_t {
+    Packet,    // DATAPACKET
+    Metadata,  // METADATA
+    Fields,    // FIELDS
+    Field,     // one FIELD
+    Params,    // PARAMS
+    RowData,   // ROWDATA
+    Row,       // one ROW
+    Other,     // anything else, ignored with what it holds
+};
+
+Element Classify(Element parent, QStringView name)
+{
+    switch (parent) {
+    case Element::Packet:
+        if (name == u"METADATA")
+            return Element::Metadata;
+        if (name == u"ROWDATA")
+            return Element::RowData;
+        break;
+    case Element::Metadata:
+        if (name == u"FIELDS")
+            return Element::Fields;
+        if (name == u"PARAMS")
+            return Element::Params;
+        break;
+    case Element::Fields:
+        if (name == u"FIELD")
+            return Element::Field;
+        break;
+    case Element::RowData:
+        if (name == u"ROW")
+            return Element::Row;
+        break;
+    default:
+        break;
+    }
+    return Element::Other;
+}
+
+class PacketParser {
+public:
+    explicit PacketParser(QIODevice& in)
+        : m_in(in)
+        , m_chunk(kChunkBytes)
+    {
+        // Locks the parser to the bytes as we decode them, whatever the declaration claims.
+        m_xml.addData(QString());
+        m_xml.setNamespaceProcessing(false);
+    }
+
+    bool Parse(TemporaryTable& table);
+
+private:
+    QXmlStreamReader::TokenType Next();
+    bool Feed();
+    bool AddField(TemporaryTable& table);
+    bool AddRow(TemporaryTable& table);
+
+    QIODevice& m_in;
+    QXmlStreamReader m_xml;
+    std::vector<char> m_chunk;
+    QByteArray m_utf8;
+    qint64 m_fedSinceToken = 0;
+    QHash<QString, int> m_fieldIndex;
+    QStringList m_fieldNames;
+    std::vector<Tag> m_rowTags;
+    std::vector<std::int32_t> m_rowIntegers;
+    std::vector<std::string> m_rowTexts;
+    std::string m_value;
+};
+
+bool PacketParser::Feed()
+{
+    const qint64 got = m_in.read(m_chunk.data(), kChunkBytes);
+    if (got <= 0)
+        return false;
+    const ByteToUtf8& utf8 = Utf8OfBytes();
+    m_utf8.resize(got * 3);
+    char* out = m_utf8.data();
+    for (qint64 i = 0; i < got; ++i) {
+        const auto b = static_cast<unsigned char>(m_chunk[static_cast<std::size_t>(i)]);
+        if (b < 0x80 && !IsStandInControl(b)) {
+            *out++ = static_cast<char>(b);
+            continue;
+        }
+        std::memcpy(out, utf8.bytes[b].data(), utf8.length[b]);
+        out += utf8.length[b];
+    }
+    m_utf8.resize(out - m_utf8.data());
+    m_xml.addData(m_utf8);
+    m_fedSinceToken += got;
+    return true;
+}
+
+QXmlStreamReader::TokenType PacketParser::Next()
+{
+    for (;;) {
+        const auto token = m_xml.readNext();
+        if (token != QXmlStreamReader::Invalid) {
+            m_fedSinceToken = 0;
+            return token;
+        }
+        if (m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError || m_fedSinceToken > kMaxTokenBytes ||
+            !Feed())
+            return QXmlStreamReader::Invalid;
+    }
+}
+
+bool PacketParser::Parse(TemporaryTable& table)
+{
+    std::vector<Element> open;
+    bool rowsStarted = false;
+    for (;;) {
+        switch (Next()) {
+        case QXmlStreamReader::EndDocument:
+            return !table.fields.empty();
+        case QXmlStreamReader::StartElement: {
+            if (open.size() >= kMaxDepth)
+                return false;
+            Element element = Element::Packet;
+            if (open.empty()) {
+                if (m_xml.name() != u"DATAPACKET")
+                    return false;
+            } else {
+                element = Classify(open.back(), m_xml.name());
+            }
+            if (element == Element::Field && (rowsStarted || !AddField(table)))
+                return false;
+            if (element == Element::Row) {
+                rowsStarted = true;
+                if (table.fields.empty() || !AddRow(table))
+                    return false;
+            }
+            open.push_back(element);
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            open.pop_back();
+            break;
+        case QXmlStreamReader::Invalid:
+        case QXmlStreamReader::DTD:
+        case QXmlStreamReader::EntityReference:
+            return false;
+        default:
+            break;  // the declaration, blanks between elements, comments, processing instructions
+        }
+    }
+}
+
+bool PacketParser::AddField(TemporaryTable& table)
+{
+    const QXmlStreamAttributes attributes = m_xml.attributes();
+    const QString name = attributes.value(QLatin1String("attrname")).toString();
+    const QStringView type = attributes.value(QLatin1String("fieldtype"));
+    if (name.isEmpty() || table.fields.size() >= kMaxFields || m_fieldIndex.contains(name))
+        return false;
+    FieldDef field{ToWindows1252(name), FieldType::Integer, 0};
+    if (type == u"string") {
+        ToBytes(attributes.value(QLatin1String("WIDTH")), m_value);
+        const auto width = ParseWholeNumber(m_value);
+        if (!width || *width < 1 || *width > kMaxWidth)
+            return false;
+        field.type = FieldType::Text;
+        field.size = *width;
+    } else if (type != u"i4") {
+        return false;
+    }
+    m_fieldIndex.insert(name, static_cast<int>(table.fields.size()));
+    m_fieldNames.append(name);
+    table.fields.push_back(std::move(field));
+    return true;
+}
+
+bool PacketParser::AddRow(TemporaryTable& table)
+{
+    const std::size_t fieldCount = table.fields.size();
+    m_rowTags.assign(fieldCount, Tag::Missing);
+    m_rowIntegers.resize(fieldCount);
+    m_rowTexts.resize(fieldCount);
+
+    // Attributes normally follow the field order, so the next field is tried before the lookup.
+    qsizetype expected = 0;
+    for (const QXmlStreamAttribute& attribute : m_xml.attributes()) {
+        const QStringView name = attribute.name();
+        int index = -1;
+        if (expected < m_fieldNames.size() && name == m_fieldNames[expected])
+            index = static_cast<int>(expected);
+        else if (name != u"RowState")
+            index = m_fieldIndex.value(name.toString(), -1);
+        if (index < 0)
+            continue;  // RowState and attributes of no field
+        expected = index + 1;
+
+        const auto at = static_cast<std::size_t>(index);
+        const FieldDef& field = table.fields[at];
+        ToBytes(attribute.value(), m_value);
+        if (field.type == FieldType::Integer) {
+            const auto number = ParseWholeNumber(m_value);
+            if (!number)
+                return false;
+            m_rowIntegers[at] = *number;
+            m_rowTags[at] = Tag::Integer;
+        } else {
+            m_rowTexts[at].assign(m_value, 0, static_cast<std::size_t>(field.size));
+            m_rowTags[at] = Tag::Text;
+        }
+    }
+
+    std::string& cells = table.cells;
+    for (std::size_t f = 0; f < fieldCount; ++f) {
+        cells.push_back(static_cast<char>(m_rowTags[f]));
+        if (m_rowTags[f] == Tag::Integer) {
+            cells.append(reinterpret_cast<const char*>(&m_rowIntegers[f]), sizeof(std::int32_t));
+        } else if (m_rowTags[f] == Tag::Text) {
+            const auto length = static_cast<std::uint32_t>(m_rowTexts[f].size());
+            cells.append(reinterpret_cast<const char*>(&length), sizeof length);
+            cells.append(m_rowTexts[f]);
+        }
+    }
+    ++table.rows;
+    return true;
+}
+
+// Appends the temporary table's rows to the target by field position. A value that the target's field
+// cannot take makes the engine throw; the caller turns that into a failed read.
+bool CopyByPosition(const TemporaryTable& source, TTable& target)
+{
+    const char* at = source.cells.data();
+    for (std::size_t row = 0; row < source.rows; ++row) {
+        if (source.fields.size() > static_cast<std::size_t>(target.FieldCount()))
+            return false;
+        target.Append();
+        for (std::size_t f = 0; f < source.fields.size(); ++f) {
+            const auto tag = static_cast<Tag>(*at++);
+            const int field = static_cast<int>(f);
+            if (tag == Tag::Integer) {
+                std::int32_t value = 0;
+                std::memcpy(&value, at, sizeof value);
+                at += sizeof value;
+                target.SetInteger(field, value);
+            } else if (tag == Tag::Text) {
+                std::uint32_t length = 0;
+                std::memcpy(&length, at, sizeof length);
+                at += sizeof length;
+                try {
+                    target.SetText(field, std::string_view(at, length));
+                } catch (const std::invalid_argument&) {
+                    target.Cancel();
+                    return false;
+                }
+                at += length;
+            }
+        }
+        target.Post();
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadXmlDataPacket(QIODevice& in, TTable& target)
+{
+    TemporaryTable packet;
+    if (!PacketParser(in).Parse(packet))
+        return false;
+    return CopyByPosition(packet, target);
+}
+
+}  // namespace korvex
