@@ -1,0 +1,17 @@
+#pragma once
+
+class QTableView;
+
+namespace korvex {
+
+class TRecordGridModel;
+
+// Width of a grid column that has none of its own.
+inline constexpr int DefaultColumnWidth = 64;
+
+// Makes the table view the record grid DBGrid1 over the model: read-only, whole-row selection, titles,
+// column and row lines, user-resizable columns of the record widths, rows of one fixed height (so the
+// cost of a new row does not grow with the table), and every new row shown at once and made current.
+void ConfigureRecordGrid(QTableView& grid, TRecordGridModel& model);
+
+}  // namespace korvex

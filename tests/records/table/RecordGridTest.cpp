@@ -1,0 +1,125 @@
+#include "records/RecordGrid.h"
+#include "records/RecordGridModel.h"
+#include "records/RecordTable.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTableView>
+
+using namespace korvex;
+
+namespace {
+
+TMeterState Reading(const char* mainText)
+{
+    TMeterState s;
+    s.MainMode = mmC;
+    s.MainKind = rkNumber;
+    s.MainText = mainText;
+    s.MainUnit = unF;
+    s.SubMode = smTheta;
+    s.SubKind = rkNumber;
+    s.SubText = "1.5";
+    s.SubUnit = udeg;
+    s.Freq = tf1kHz;
+    return s;
+}
+
+}  // namespace
+
+TEST(RecordGridModel, FollowsTheTableRowByRowAndOnReset)
+{
+    TTable cds1 = CreateRecordTable();
+    TRecordGridModel model(cds1);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+    for (const char* text : {"1.000", "2.000", "3.000"})
+        AppendRecordAt(cds1, Reading(text), QDateTime(QDate(2011, 5, 24), QTime(15, 59, 13)), QStringLiteral(":"));
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(inserted.count(), 3);
+    EXPECT_EQ(inserted.at(2).at(1).toInt(), 2);
+    EXPECT_EQ(model.columnCount(), 9);
+
+    const QStringList expected = {"2", "2011-05-24 15:59:13", "Cs", "2.000", "nF", "?", "1.5", "Deg", "1KHz"};
+    for (int c = 0; c < 9; ++c) {
+        EXPECT_EQ(model.index(1, c).data().toString(), expected[c]) << c;
+        EXPECT_EQ(model.flags(model.index(1, c)) & Qt::ItemIsEditable, Qt::NoItemFlags);
+    }
+    EXPECT_EQ(model.index(1, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight, Qt::AlignRight);
+
+    QStringList titles;
+    for (int c = 0; c < 9; ++c)
+        titles << model.headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(titles, QStringList({"NO", "Time", "MMode", "MValue", "MUnit", "SMode", "SValue", "SUnit", "Freq"}));
+
+    cds1.EmptyTable();
+    EXPECT_EQ(reset.count(), 1);
+    EXPECT_EQ(model.rowCount(), 0);
+
+    cds1.DisableControls();
+    for (int i = 0; i < 4; ++i)
+        AppendRecord(cds1, Reading("9"));
+    EXPECT_EQ(model.rowCount(), 0) << "a table with its controls disabled is not followed";
+    cds1.EnableControls();
+    EXPECT_EQ(reset.count(), 2);
+    EXPECT_EQ(model.rowCount(), 4);
+    EXPECT_EQ(model.index(3, 0).data().toInt(), 4);
+}
+
+TEST(RecordGridModel, EmptyValuesShowEmptyAndTheModelLetsGoOfTheTable)
+{
+    TTable cds1 = CreateRecordTable();
+    {
+        TRecordGridModel model(cds1);
+        cds1.Append();
+        cds1.SetText(rfMValue, "\xB5V");
+        cds1.Post();
+        EXPECT_EQ(model.index(0, 0).data().toString(), "");
+        EXPECT_EQ(model.index(0, 3).data().toString(), QString::fromUtf8("\u00B5V"));
+    }
+    AppendRecord(cds1, Reading("1"));  // the destroyed model no longer listens
+    EXPECT_EQ(cds1.RecordCount(), 2);
+}
+
+TEST(RecordGrid, ReadOnlyRowGridThatMakesEveryNewRowCurrent)
+{
+    TTable cds1 = CreateRecordTable();
+    TRecordGridModel model(cds1);
+    QTableView grid;
+    grid.setObjectName("DBGrid1");
+    ConfigureRecordGrid(grid, model);
+    grid.resize(600, 200);
+    grid.show();
+
+    EXPECT_EQ(grid.editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(grid.selectionBehavior(), QAbstractItemView::SelectRows);
+    EXPECT_TRUE(grid.showGrid());
+    EXPECT_TRUE(grid.horizontalHeader()->isVisible());
+    const int widths[] = {36, 103, 43, 43, 35, 39, 40, 34, DefaultColumnWidth};
+    for (int c = 0; c < 9; ++c) {
+        EXPECT_EQ(grid.columnWidth(c), widths[c]) << c;
+        EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(c), QHeaderView::Interactive);
+    }
+    EXPECT_EQ(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
+
+    for (int i = 0; i < 50; ++i) {
+        AppendRecord(cds1, Reading("1.0"));
+        ASSERT_EQ(grid.currentIndex().row(), i);
+        const QModelIndexList selected = grid.selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.first().row(), i);
+    }
+    const QRect last = grid.visualRect(model.index(49, 0));
+    EXPECT_TRUE(grid.viewport()->rect().contains(last)) << "the new row is scrolled into view";
+
+    cds1.EmptyTable();
+    EXPECT_EQ(grid.model()->rowCount(), 0);
+    AppendRecord(cds1, Reading("2.0"));
+    EXPECT_EQ(grid.currentIndex().row(), 0);
+    EXPECT_EQ(grid.currentIndex().siblingAtColumn(0).data().toInt(), 1);
+}
