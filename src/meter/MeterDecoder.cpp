@@ -100,9 +100,10 @@ void TMeterDecoder::ExtractFrame()
     }
     if (match >= FrameHead.size() && match - FrameHead.size() == PayloadLength) {
         // Copy first: decoding must not see ReceiveText change under it.
-        const std::string payload = text.substr(FrameHead.size(), PayloadLength);
+        char payload[PayloadLength];
+        text.copy(payload, PayloadLength, FrameHead.size());
         text.erase(0, match + FrameTerminator.size());
-        DecodePayload(payload);
+        DecodePayload(std::string_view(payload, PayloadLength));
         return;
     }
     text.erase(0, match + FrameTerminator.size());
@@ -121,9 +122,10 @@ void TMeterDecoder::ExtractSerialFrame()
     // The serial link takes everything between the head and the last four characters, so only a text that
     // holds exactly one frame at the moment its terminator arrives is decoded.
     if (text.size() == FrameTextLength) {
-        const std::string payload = text.substr(FrameHead.size(), PayloadLength);
+        char payload[PayloadLength];
+        text.copy(payload, PayloadLength, FrameHead.size());
         text.erase(0, match + FrameTerminator.size());
-        DecodePayload(payload);
+        DecodePayload(std::string_view(payload, PayloadLength));
         return;
     }
     text.erase(0, match + FrameTerminator.size());

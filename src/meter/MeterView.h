@@ -16,10 +16,10 @@ enum class PanelUpdate {
     Frequency,    // on change of Freq: lcdFREQ caption
     Tolerance,    // on change of Tolerance: sorting labels and bar panel
     MainMode,     // every frame: lcdFREQ shown, lcdMMode caption
-    MainUnit,     // on change of MainUnit: lcdMUnit caption
+    MainUnit,     // on change of MainUnit: lcdMUnit caption (codes 15..31 too: UnitCaption gives them empty)
     MainReadout,  // every frame: lcdMDisp text by MainKind, bar position
     SubMode,      // every frame: lcdSMod caption
-    SubUnit,      // on change of SubUnit: lcdSUnit caption
+    SubUnit,      // on change of SubUnit: lcdSUnit caption (codes 15..31 too: UnitCaption gives them empty)
     SubReadout,   // every frame: lcdSDisp text and visibility by SubKind
     BarMaximum,   // every frame, last: lcdBar maximum := full scale of MainPoint
     MainText,     // the capacitance rule: lcdMDisp shows MainText (a whole number) as it stands
