@@ -1,5 +1,7 @@
 #include "shell/ufrmMain.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -35,6 +37,9 @@ const struct { const char* title; int width; } GridColumns[] = {
     {"SMode", 39}, {"SValue", 40}, {"SUnit", 34}, {"Freq", 0},  // 0: the grid's default width
 };
 const int GridDefaultColumnWidth = 64;
+
+// A lowered outer and a raised inner bevel, one pixel each: an etched two-pixel frame.
+const int BevelledFrame = QFrame::Box | QFrame::Sunken;
 
 QFrame* MakePanel(const char* name, QWidget* parent, int shape)
 {
@@ -142,7 +147,7 @@ TfrmMain::~TfrmMain()
 
 QFrame* TfrmMain::CreatePanel3()
 {
-    QFrame* panel = MakePanel("Panel3", this, QFrame::Panel | QFrame::Raised);
+    QFrame* panel = MakePanel("Panel3", this, BevelledFrame);
     panel->setFixedHeight(33);
 
     m_btnConnect = new QToolButton(panel);
@@ -167,10 +172,10 @@ QFrame* TfrmMain::CreatePanel1()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    QFrame* panel2 = MakePanel("Panel2", m_Panel1, QFrame::Panel | QFrame::Raised);
+    QFrame* panel2 = MakePanel("Panel2", m_Panel1, BevelledFrame);
     panel2->setFixedHeight(249);
     auto* lcdFrame = new QVBoxLayout(panel2);
-    lcdFrame->setContentsMargins(2, 2, 2, 2);
+    lcdFrame->setContentsMargins(0, 0, 0, 0);
     m_pnlLcd = new TMeterPanel(panel2);
     lcdFrame->addWidget(m_pnlLcd);
     column->addWidget(panel2);
@@ -218,12 +223,14 @@ QFrame* TfrmMain::CreateToolBar4()
     m_cbRepeat = new QCheckBox(QStringLiteral("Repeat"), bar);
     m_cbRepeat->setObjectName(QStringLiteral("cbRepeat"));
     m_cbRepeat->setChecked(true);
-    m_cbRepeat->setFixedWidth(89);
+    m_cbRepeat->setMinimumWidth(89);
     m_cbInterval = new QCheckBox(QStringLiteral("Sampling Interval"), bar);
     m_cbInterval->setObjectName(QStringLiteral("cbInterval"));
-    m_cbInterval->setFixedWidth(104);
+    m_cbInterval->setMinimumWidth(104);
     for (QCheckBox* box : {m_cbRepeat, m_cbInterval}) {
+        // Wider than its design width only where the substitute for Arial needs it.
         box->setFont(ToolBarCheckFont());
+        box->setFixedWidth(std::max(box->minimumWidth(), box->sizeHint().width()));
         QPalette palette = box->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
         box->setPalette(palette);
@@ -253,9 +260,9 @@ QFrame* TfrmMain::CreateToolBar4()
 
 QFrame* TfrmMain::CreatePanel5()
 {
-    QFrame* panel5 = MakePanel("Panel5", this, QFrame::Panel | QFrame::Raised);
+    QFrame* panel5 = MakePanel("Panel5", this, BevelledFrame);
     auto* fill = new QVBoxLayout(panel5);
-    fill->setContentsMargins(1, 1, 1, 1);
+    fill->setContentsMargins(0, 0, 0, 0);
 
     m_pnlChartParent = MakePanel("pnlChartParent", panel5, QFrame::NoFrame);
     auto* column = new QVBoxLayout(m_pnlChartParent);

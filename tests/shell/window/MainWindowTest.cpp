@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <functional>
+#include <vector>
+
+#include "display/MeterPanel.h"
+#include "meter/ReadingFormat.h"
+#include "shell/CControls.h"
+#include "shell/ufrmMain.h"
+
+namespace korvex {
+namespace {
+
+// Answers the next modal dialog once it is up, from inside its own event loop.
+void AnswerNextDialog(std::function<void(QWidget*)> answer)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
+            answer(dialog);
+        }
+    });
+    poll->start();
+}
+
+std::function<void(QWidget*)> ClickButton(const char* name)
+{
+    return [name](QWidget* dialog) {
+        auto* button = dialog->findChild<QAbstractButton*>(QLatin1String(name));
+        ASSERT_NE(button, nullptr) << name;
+        button->click();
+    };
+}
+
+TEST(MainWindow, TitleSizeAndWhatFormCreateFills)
+{
+    TfrmMain window;
+    EXPECT_EQ(window.objectName(), "frmMain");
+    EXPECT_EQ(window.windowTitle(), "Korvex v1.01");
+    EXPECT_EQ(window.size(), QSize(940, 661));
+    EXPECT_FALSE(window.windowIcon().isNull());
+    EXPECT_EQ(window.MeterState().UnitTexts[uKOhm], u"K\u03A9");
+    EXPECT_EQ(window.MeterState().UnitTexts[udeg], u"deg");
+    EXPECT_EQ(window.MeterState().DecimalSep, ReadDecimalSeparator());
+}
+
+TEST(MainWindow, EveryNamedControlIsThereWithItsKindLookAndVisibility)
+{
+    struct Control { const char* name; const char* kind; bool shown; const char* hint; QSize size; };
+    const Control controls[] = {
+        {"Panel3", "QFrame", true, "", {}},
+        {"btnConnect", "QToolButton", true, "", {106, 24}},
+        {"cbbDevices", "QComboBox", false, "", {}},
+        {"Panel1", "QFrame", true, "", {}},
+        {"Splitter1", "QSplitter", true, "", {}},
+        {"Panel2", "QFrame", true, "", {}},
+        {"pnlLcd", "korvex::TMeterPanel", true, "", {}},
+        {"Panel4", "QFrame", true, "", {}},
+        {"ToolBar4", "QFrame", true, "", {}},
+        {"cbRepeat", "QCheckBox", true, "", {}},
+        {"cbInterval", "QCheckBox", true, "", {}},
+        {"edtRecInterval", "korvex::TCEdit", true, "", {40, 22}},
+        {"TntLabel1", "QLabel", true, "", {}},
+        {"btnRecordNew", "QToolButton", true, "Clear", {}},
+        {"btnRecordOpen", "QToolButton", true, "Open", {}},
+        {"btnRecordSave", "QToolButton", true, "Save", {}},
+        {"btnRecordPrint", "QToolButton", true, "Print", {}},
+        {"btnRecordFly", "QToolButton", true, "", {}},
+        {"btnGridZoomout", "QToolButton", false, "", {}},
+        {"DBGrid1", "QTableView", true, "", {}},
+        {"Panel5", "QFrame", true, "", {}},
+        {"pnlChartParent", "QFrame", true, "", {}},
+        {"ToolBar2", "QFrame", true, "", {}},
+        {"cbFill", "QCheckBox", false, "", {}},
+        {"edtRange", "korvex::TCEdit", true, "Range", {35, 22}},
+        {"btnFirst", "QToolButton", true, "First", {}},
+        {"btnPrevious", "QToolButton", true, "Previous", {}},
+        {"edtCurPage", "korvex::TCEdit", true, "CurrentPage", {35, 22}},
+        {"btnNext", "QToolButton", true, "Next", {}},
+        {"btnLast", "QToolButton", true, "Last", {}},
+        {"btnNew", "QToolButton", true, "Clear", {}},
+        {"btnSave", "QToolButton", true, "Save", {}},
+        {"btnFly", "QToolButton", true, "", {}},
+        {"btnChartZoomOut", "QToolButton", false, "", {}},
+        {"Panel6", "QLabel", false, "", {}},
+        {"edtPage", "korvex::TCEdit", false, "GotoPage", {35, 22}},
+        {"btnGoPage", "QToolButton", false, "GotoPage", {}},
+        {"Chart1", "QCustomPlot", true, "", {}},
+        {"lcdMDisp", "korvex::TCEdit", true, "", {297, 73}},
+        {"lcdSDisp", "korvex::TCEdit", true, "", {153, 41}},
+        {"lcdRS232", "QLabel", false, "", {}},
+        {"lcdBar", "QProgressBar", true, "", {393, 10}},
+    };
+    TfrmMain window;
+    for (const Control& c : controls) {
+        SCOPED_TRACE(c.name);
+        auto* widget = window.findChild<QWidget*>(QLatin1String(c.name));
+        ASSERT_NE(widget, nullptr);
+        EXPECT_TRUE(widget->inherits(c.kind)) << widget->metaObject()->className();
+        EXPECT_EQ(!widget->isHidden(), c.shown);
+        EXPECT_EQ(widget->toolTip(), c.hint);
+        if (c.size.isValid()) {
+            EXPECT_EQ(widget->size(), c.size);
+        }
+        if (auto* button = qobject_cast<QToolButton*>(widget); button && c.name != std::string("btnConnect")) {
+            EXPECT_FALSE(button->icon().isNull());
+        }
+    }
+
+    EXPECT_EQ(window.btnConnect()->text(), "Connection");
+    EXPECT_TRUE(window.btnConnect()->isCheckable());
+    EXPECT_EQ(window.btnConnect()->pos(), QPoint(7, 3));
+    EXPECT_TRUE(window.cbRepeat()->isChecked());
+    EXPECT_EQ(window.cbRepeat()->text(), "Repeat");
+    EXPECT_FALSE(window.cbInterval()->isChecked());
+    EXPECT_EQ(window.cbInterval()->text(), "Sampling Interval");
+    EXPECT_EQ(window.findChild<QLabel*>("TntLabel1")->text(), " S  ");
+    EXPECT_EQ(window.edtRecInterval()->text(), "1");
+    EXPECT_EQ(window.edtRecInterval()->Alignment(), taRightJustify);
+    EXPECT_EQ(window.edtRange()->text(), "100");
+    EXPECT_EQ(window.edtRange()->Alignment(), taRightJustify);
+    EXPECT_EQ(window.edtCurPage()->text(), "1");
+    EXPECT_EQ(window.edtCurPage()->Alignment(), taCenter);
+    EXPECT_TRUE(window.edtCurPage()->isReadOnly());
+    EXPECT_EQ(window.findChild<QFrame*>("Panel3")->height(), 33);
+    EXPECT_EQ(window.findChild<QFrame*>("ToolBar4")->height(), 26);
+    EXPECT_EQ(window.findChild<QFrame*>("ToolBar2")->height(), 27);
+    EXPECT_EQ(window.findChild<QFrame*>("Panel2")->height(), 249);
+}
+
+TEST(MainWindow, TimersAreNamedAndStopped)
+{
+    struct Timer { const char* name; int interval; bool singleShot; };
+    const Timer timers[] = {
+        {"timerDisconectedUSB", 10000, true}, {"Timer_range", 1000, true},
+        {"timerInputDelay", 1000, true},      {"timerInterval", 1000, false},
+    };
+    TfrmMain window;
+    for (const Timer& t : timers) {
+        auto* timer = window.findChild<QTimer*>(QLatin1String(t.name));
+        ASSERT_NE(timer, nullptr) << t.name;
+        EXPECT_EQ(timer->interval(), t.interval) << t.name;
+        EXPECT_EQ(timer->isSingleShot(), t.singleShot) << t.name;
+        EXPECT_FALSE(timer->isActive()) << t.name;
+    }
+}
+
+TEST(MainWindow, GridShowsTheNineRecordColumns)
+{
+    const std::vector<std::pair<QString, int>> columns = {
+        {"NO", 36},    {"Time", 103},  {"MMode", 43}, {"MValue", 43}, {"MUnit", 35},
+        {"SMode", 39}, {"SValue", 40}, {"SUnit", 34}, {"Freq", 64},
+    };
+    TfrmMain window;
+    QTableView* grid = window.DBGrid1();
+    ASSERT_EQ(grid->model()->columnCount(), static_cast<int>(columns.size()));
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), columns[c].first);
+        EXPECT_EQ(grid->horizontalHeader()->sectionSize(c), columns[c].second) << c;
+    }
+    EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+}
+
+TEST(MainWindow, SplitterGivesTheLeftColumnItsWidthAndTheChartTheRest)
+{
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.Panel1()->width(), 457);
+    EXPECT_EQ(window.pnlLcd()->size(), QSize(453, 245));
+
+    window.resize(1100, 661);
+    QApplication::processEvents();
+    EXPECT_EQ(window.Panel1()->width(), 457);
+    const int chartWidth = window.pnlChartParent()->width();
+
+    window.Splitter1()->setSizes({400, 1100 - 400 - window.Splitter1()->handleWidth()});
+    QApplication::processEvents();
+    EXPECT_EQ(window.Panel1()->width(), 400);
+    EXPECT_EQ(window.pnlChartParent()->width(), chartWidth + 57);
+}
+
+TEST(MainWindow, ClosingAsksAndOnlyYesCloses)
+{
+    struct Case { const char* answer; std::function<void(QWidget*)> act; bool closes; };
+    const Case cases[] = {
+        {"No", ClickButton("No"), false},
+        {"Esc", [](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); }, false},
+        {"close button", [](QWidget* dialog) { dialog->close(); }, false},
+        {"Yes", ClickButton("Yes"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        TfrmMain window;
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        QString question;
+        AnswerNextDialog([&question, act = c.act](QWidget* dialog) {
+            if (auto* message = dialog->findChild<QLabel*>("Message"))
+                question = message->text();
+            act(dialog);
+        });
+        EXPECT_EQ(window.close(), c.closes);
+        EXPECT_EQ(window.isVisible(), !c.closes);
+        EXPECT_EQ(question, "Are you sure that you want to quit this application?");
+    }
+}
+
+TEST(MainWindow, DecodedFramesReachThePanelAndTheLinkSteps)
+{
+    TfrmMain window;
+    window.MeterState().DecimalSep = ".";
+    const char frame[] = {0x00, 0x0D, 0x00, 0x58, 0x00, 0x02, 0x04, static_cast<char>(0xD2), 0x53,
+                          0x00, 0x01, 0x00, 0x0C, 0x03, 0x00, 0x0D, 0x0A};
+    window.Decoder().CP21101ReceiveData(frame, sizeof frame);
+
+    EXPECT_EQ(window.pnlLcd()->lcdMDisp()->text(), "1.234");
+    EXPECT_EQ(window.pnlLcd()->findChild<QLabel*>("lcdMMode")->text(), "Cs");
+    EXPECT_EQ(window.pnlLcd()->findChild<QLabel*>("lcdMUnit")->text(), "nF");
+    EXPECT_FALSE(window.pnlLcd()->findChild<QLabel*>("CONok")->isHidden());
+    EXPECT_TRUE(window.timerDisconectedUSB()->isActive());
+    EXPECT_EQ(window.edtCurPage()->text(), "1");
+}
+
+TEST(MainWindow, RecordGateReadsTheRepeatBoxAndTheIntervalTimer)
+{
+    TfrmMain window;
+    EXPECT_TRUE(window.RepeatTicked());
+    window.cbRepeat()->setChecked(false);
+    EXPECT_FALSE(window.RepeatTicked());
+
+    EXPECT_FALSE(window.IntervalTimerEnabled());
+    window.timerInterval()->start();
+    EXPECT_TRUE(window.IntervalTimerEnabled());
+    window.timerIntervalTimer();
+    EXPECT_TRUE(window.MeterState().IntervalTick);
+}
+
+}  // namespace
+}  // namespace korvex

@@ -1,0 +1,76 @@
+// Builds the main window, feeds it meter frames through the decoder and saves a picture of it.
+//   korvex_window_snapshot <window.png> [payload-hex ...]   (default payload: the worked example)
+//   korvex_window_snapshot --sheet <sheet.png>              (tool bar pictures, icon and panel pictures)
+#include <QApplication>
+#include <QPainter>
+#include <QStringList>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "display/DisplayPictures.h"
+#include "shell/ImageList.h"
+#include "shell/ufrmMain.h"
+
+namespace {
+
+std::vector<char> FrameBytes(const std::string& payloadHex)
+{
+    std::vector<char> bytes = {0x00, 0x0D};
+    for (std::size_t i = 0; i + 1 < payloadHex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(payloadHex.substr(i, 2), nullptr, 16)));
+    bytes.push_back(0x0D);
+    bytes.push_back(0x0A);
+    return bytes;
+}
+
+QImage PictureSheet()
+{
+    const int zoom = 4;
+    QImage sheet(16 * 72 + 20, 330, QImage::Format_ARGB32);
+    sheet.fill(QColor(212, 208, 200));
+    QPainter p(&sheet);
+    for (int i = 0; i < korvex::ToolImageCount; ++i) {
+        const int x = 10 + i * 40;
+        p.drawPixmap(x, 10, korvex::PaintToolImage(i, 16));
+        p.drawPixmap(x, 34, korvex::PaintToolImage(i, 32));
+        p.drawText(x, 82, QString::number(i));
+    }
+    // The 16-pixel pictures magnified pixel for pixel, to judge their crispness.
+    for (int i = 0; i < korvex::ToolImageCount; ++i)
+        p.drawPixmap(10 + i * 72, 250, korvex::PaintToolImage(i, 16).scaled(64, 64));
+    p.drawPixmap(600, 100, korvex::PaintApplicationIcon(16).scaled(64, 64));
+    p.drawPixmap(10, 100, korvex::PaintApplicationIcon(16));
+    p.drawPixmap(34, 100, korvex::PaintApplicationIcon(32));
+    p.drawPixmap(80, 100, korvex::PaintApplicationIcon(32).scaled(64, 64));
+    p.drawPixmap(170, 100, korvex::BatteryOutlinePicture().scaled(16 * zoom, 16 * zoom));
+    p.drawPixmap(260, 100, korvex::ConnectionPicture(false).scaled(25 * zoom, 24 * zoom));
+    p.drawPixmap(380, 100, korvex::ConnectionPicture(true).scaled(25 * zoom, 24 * zoom));
+    return sheet;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() >= 3 && args[1] == QLatin1String("--sheet"))
+        return PictureSheet().save(args[2]) ? 0 : 1;
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: %s <window.png> [payload-hex ...] | --sheet <sheet.png>\n", argv[0]);
+        return 2;
+    }
+
+    korvex::TfrmMain window;
+    window.show();
+    QStringList payloads = args.mid(2);
+    if (payloads.isEmpty())
+        payloads << QStringLiteral("0058000204D2530001000C0300");
+    for (const QString& payload : payloads) {
+        const std::vector<char> frame = FrameBytes(payload.toStdString());
+        window.Decoder().CP21101ReceiveData(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    }
+    QApplication::processEvents();
+    return window.grab().save(args[1]) ? 0 : 1;
+}
