@@ -1,0 +1,168 @@
+#include "chart/ChartToolBar.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <qcustomplot.h>
+
+#include "chart/ChartBitmap.h"
+#include "chart/uCharControl.h"
+
+namespace korvex {
+
+namespace {
+
+const QString kDefaultRange = QStringLiteral("100");
+
+QFileDialog* CreateSavePictureDialog(QWidget* parent)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QStringLiteral("SavePictureDialog1"));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(QStringLiteral("Bitmaps (*.bmp)"));
+    dialog->setDefaultSuffix(QStringLiteral("bmp"));
+    dialog->setSizeGripEnabled(true);
+    return dialog;
+}
+
+// The range box's text as a page size: decimal 32-bit integers only.
+int RangeValue(const QString& text, bool* converts)
+{
+    return text.toInt(converts, 10);
+}
+
+}  // namespace
+
+TChartToolBar::TChartToolBar(const TChartToolBarControls& controls, TChartControl& chartControl,
+                             std::function<void()> clearRecords, const QString& decimalSeparator, QObject* parent)
+    : QObject(parent),
+      mControls(controls),
+      mChartControl(chartControl),
+      mClearRecords(std::move(clearRecords)),
+      mDecimalChar(decimalSeparator.isEmpty() ? QChar() : decimalSeparator.front())
+{
+    const bool complete = mControls.edtRange && mControls.edtCurPage && mControls.btnFirst && mControls.btnPrevious &&
+                          mControls.btnNext && mControls.btnLast && mControls.btnNew && mControls.btnSave &&
+                          mControls.Timer_range && mControls.Chart1;
+    if (!complete)
+        throw std::invalid_argument("The chart tool bar is missing a control.");
+
+    mSavePictureDialog1 = CreateSavePictureDialog(mControls.Chart1);
+    mControls.edtRange->installEventFilter(this);
+    connect(mControls.edtRange, &QLineEdit::textChanged, this, &TChartToolBar::edtRangeChange);
+    connect(mControls.Timer_range, &QTimer::timeout, this, &TChartToolBar::Timer_rangeTimer);
+    connect(mControls.btnFirst, &QAbstractButton::clicked, this, &TChartToolBar::btnFirstClick);
+    connect(mControls.btnPrevious, &QAbstractButton::clicked, this, &TChartToolBar::btnPreviousClick);
+    connect(mControls.btnNext, &QAbstractButton::clicked, this, &TChartToolBar::btnNextClick);
+    connect(mControls.btnLast, &QAbstractButton::clicked, this, &TChartToolBar::btnLastClick);
+    connect(mControls.btnNew, &QAbstractButton::clicked, this, &TChartToolBar::btnNewClick);
+    connect(mControls.btnSave, &QAbstractButton::clicked, this, &TChartToolBar::btnSaveClick);
+}
+
+void TChartToolBar::edtRangeChange()
+{
+    // Restarting pushes the apply back until the user has paused typing for a whole interval.
+    mControls.Timer_range->stop();
+    mControls.Timer_range->start();
+}
+
+void TChartToolBar::Timer_rangeTimer()
+{
+    QLineEdit* box = mControls.edtRange;
+    bool converts = false;
+    if (RangeValue(box->text(), &converts) == -1 || !converts)
+        box->setText(kDefaultRange);
+    if (RangeValue(box->text(), &converts) <= 0)
+        box->setText(kDefaultRange);
+    const int pageSize = RangeValue(box->text(), &converts);
+    box->setText(QString::number(pageSize));
+    mChartControl.SetPageSize(pageSize);
+    // Last: the text changes above restarted the timer.
+    mControls.Timer_range->stop();
+}
+
+void TChartToolBar::btnFirstClick()
+{
+    ShowPage(mChartControl.FirstPage());
+}
+
+void TChartToolBar::btnPreviousClick()
+{
+    ShowPage(mChartControl.PreviousPage());
+}
+
+void TChartToolBar::btnNextClick()
+{
+    ShowPage(mChartControl.NextPage());
+}
+
+void TChartToolBar::btnLastClick()
+{
+    ShowPage(mChartControl.LastPage());
+}
+
+void TChartToolBar::btnNewClick()
+{
+    if (mClearRecords)
+        mClearRecords();
+}
+
+void TChartToolBar::btnSaveClick()
+{
+    if (!mSavePictureDialog1 || mSavePictureDialog1->exec() != QDialog::Accepted)
+        return;
+    const QStringList chosen = mSavePictureDialog1->selectedFiles();
+    if (chosen.isEmpty())
+        return;
+    SaveChartBitmap(mControls.Chart1, chosen.front());
+}
+
+bool TChartToolBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mControls.edtRange) {
+        if (event->type() == QEvent::KeyPress)
+            return !edtRangeKeyPress(*static_cast<QKeyEvent*>(event));
+        // Text composed by an input method arrives without key presses; it must pass the same filter.
+        if (event->type() == QEvent::InputMethod) {
+            const QString committed = static_cast<QInputMethodEvent*>(event)->commitString();
+            return !std::all_of(committed.begin(), committed.end(), [this](QChar typed) { return MayType(typed); });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// True when the key may reach the range box. Keys that type no character (arrows, Home, End,
+// Delete, Shift+Insert) pass; Ctrl with a letter types a control character and is refused, which
+// also keeps Ctrl+V from pasting.
+bool TChartToolBar::edtRangeKeyPress(const QKeyEvent& key) const
+{
+    const bool control = key.modifiers().testFlag(Qt::ControlModifier);
+    if (key.key() == Qt::Key_Backspace)
+        return !control;
+    if (key.key() == Qt::Key_Delete)
+        return true;
+    if (control && key.key() >= Qt::Key_At && key.key() <= Qt::Key_Underscore)
+        return false;
+    const QString text = key.text();
+    return std::all_of(text.begin(), text.end(), [this](QChar typed) { return MayType(typed); });
+}
+
+bool TChartToolBar::MayType(QChar typed) const
+{
+    return (typed >= u'0' && typed <= u'9') || (!mDecimalChar.isNull() && typed == mDecimalChar);
+}
+
+void TChartToolBar::ShowPage(int page)
+{
+    mControls.edtCurPage->setText(QString::number(page));
+}
+
+}  // namespace korvex

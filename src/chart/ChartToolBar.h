@@ -1,0 +1,75 @@
+#pragma once
+
+#include <functional>
+
+#include <QChar>
+#include <QFileDialog>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QAbstractButton;
+class QCustomPlot;
+class QKeyEvent;
+class QLineEdit;
+class QTimer;
+
+namespace korvex {
+
+class TChartControl;
+
+// The controls of the chart tool bar that have behaviour, as laid out by the main window.
+struct TChartToolBarControls {
+    QLineEdit* edtRange = nullptr;    // range box: readings per page
+    QLineEdit* edtCurPage = nullptr;  // page box: the page shown
+    QAbstractButton* btnFirst = nullptr;
+    QAbstractButton* btnPrevious = nullptr;
+    QAbstractButton* btnNext = nullptr;
+    QAbstractButton* btnLast = nullptr;
+    QAbstractButton* btnNew = nullptr;  // the record-clearing command
+    QAbstractButton* btnSave = nullptr;
+    QTimer* Timer_range = nullptr;  // applies the range box one interval after the last change
+    QCustomPlot* Chart1 = nullptr;
+};
+
+// Behaviour of the chart tool bar: the range box with its key filter and delayed apply, the four
+// paging buttons, Clear, and saving the chart as a bitmap through SavePictureDialog1 (created here
+// as a child of Chart1). The controls and chartControl must outlive this object.
+class TChartToolBar : public QObject {
+    Q_OBJECT
+
+public:
+    // decimalSeparator: the system's decimal separator; its first character may be typed into the
+    // range box (none when it is empty). clearRecords runs the record-clearing command for btnNew.
+    TChartToolBar(const TChartToolBarControls& controls, TChartControl& chartControl,
+                  std::function<void()> clearRecords, const QString& decimalSeparator, QObject* parent = nullptr);
+
+    QFileDialog* SavePictureDialog1() const { return mSavePictureDialog1; }
+
+public slots:
+    void edtRangeChange();
+    void Timer_rangeTimer();
+    void btnFirstClick();
+    void btnPreviousClick();
+    void btnNextClick();
+    void btnLastClick();
+    void btnNewClick();
+    // A file that cannot be written throws std::runtime_error for the application's error report.
+    void btnSaveClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool edtRangeKeyPress(const QKeyEvent& key) const;
+    bool MayType(QChar typed) const;
+    void ShowPage(int page);
+
+    TChartToolBarControls mControls;
+    TChartControl& mChartControl;
+    std::function<void()> mClearRecords;
+    QChar mDecimalChar;
+    QPointer<QFileDialog> mSavePictureDialog1;
+};
+
+}  // namespace korvex
