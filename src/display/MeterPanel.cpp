@@ -1,9 +1,12 @@
 #include "display/MeterPanel.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QLabel>
 #include <QProgressBar>
 
+#include "display/ArialFont.h"
 #include "display/BarScale.h"
 #include "display/DisplayPictures.h"
 #include "meter/UnitTexts.h"
@@ -18,18 +21,13 @@ const QColor ReadoutBackground(166, 202, 240);
 
 QFont IndicatorFont()
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(12);
-    font.setBold(true);
-    return font;
+    return ArialFont(12, true);
 }
 
-QFont ArialFont(int pixelSize, bool bold)
+// A left-aligned caption keeps its design width and grows only when a substitute font needs more.
+void FitWidth(QLabel* label, int designWidth)
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
+    label->resize(std::max(designWidth, label->sizeHint().width()), label->height());
 }
 
 // Fixed texts of the readouts by readout kind; kinds without an entry leave the text as it is.
@@ -92,6 +90,8 @@ QLabel* TMeterPanel::AddLabel(QWidget* parent, const char* name, const QString& 
     label->setGeometry(geometry);
     if (geometry.size().isEmpty())
         label->adjustSize();
+    else
+        FitWidth(label, geometry.width());
     label->setVisible(shown);
     return label;
 }
@@ -172,7 +172,6 @@ void TMeterPanel::CreateSorting()
     m_lcdJianhao = AddLabel(this, "lcdJianhao", QStringLiteral("+"), QRect(48, 144, 7, 15), indicator, false);
     m_lcdJiahao = AddLabel(this, "lcdJiahao", QStringLiteral("-"), QRect(49, 148, 4, 15), indicator, false);
     m_lcdSortp = AddLabel(this, "lcdSortp", QStringLiteral("0.25%"), QRect(57, 145, 33, 15), indicator, false);
-    m_lcdSortp->setMinimumWidth(33);
 }
 
 void TMeterPanel::CreateBarPanel()
@@ -241,7 +240,10 @@ void TMeterPanel::ShowFrequency(const TMeterState& state)
 {
     static const char* const captions[] = {"100Hz", "120Hz", "1KHz", "10KHz", "100KHz"};
     if (state.Freq >= 0 && state.Freq < 5)
+    {
         m_lcdFREQ->setText(QLatin1String(captions[state.Freq]));
+        FitWidth(m_lcdFREQ, 49);
+    }
 }
 
 void TMeterPanel::ShowTolerance(const TMeterState& state)
@@ -260,7 +262,7 @@ void TMeterPanel::ShowTolerance(const TMeterState& state)
         m_lcdJiahao->hide();
         m_lcdSortp->setText(QStringLiteral("-20% +80%"));
     }
-    m_lcdSortp->adjustSize();
+    FitWidth(m_lcdSortp, 33);
 }
 
 void TMeterPanel::ShowMainMode(const TMeterState& state)

@@ -1,11 +1,10 @@
-#include <QApplication>
-
 #include "shell/ImageList.h"
+#include "shell/KorvexApplication.h"
 #include "shell/ufrmMain.h"
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    korvex::KorvexApplication app(argc, argv);
     app.setWindowIcon(korvex::ApplicationIcon());
     korvex::TfrmMain frmMain;
     frmMain.show();

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include "display/ArialFont.h"
 #include "display/MeterPanel.h"
 #include "records/Windows1252.h"
 #include "shell/CControls.h"
@@ -93,9 +94,7 @@ QFrame* MakeToolBar(const char* name, QWidget* parent, int height)
 
 QFont ToolBarCheckFont()
 {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    return font;
+    return ArialFont(11, false);
 }
 
 }  // namespace
