@@ -1,6 +1,7 @@
 // Builds the main window, feeds it meter frames through the decoder and saves a picture of it.
 //   korvex_window_snapshot <window.png> [payload-hex ...]   (default payload: the worked example)
 //   korvex_window_snapshot --sheet <sheet.png>              (tool bar pictures, icon and panel pictures)
+//   korvex_window_snapshot --icon <icon.png> <size>         (the program icon, for packaging)
 #include <QApplication>
 #include <QPainter>
 #include <QStringList>
@@ -57,6 +58,8 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--sheet"))
         return PictureSheet().save(args[2]) ? 0 : 1;
+    if (args.size() >= 4 && args[1] == QLatin1String("--icon"))
+        return korvex::PaintApplicationIcon(args[3].toInt()).save(args[2]) ? 0 : 1;
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: %s <window.png> [payload-hex ...] | --sheet <sheet.png>\n", argv[0]);
         return 2;
