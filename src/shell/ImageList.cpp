@@ -67,9 +67,10 @@ void Magnifier(QPainter& p, const QColor& color, bool plus)
     p.setPen(QPen(color, 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(9.5, 9.5), QPointF(13.5, 13.5));
     p.setPen(Qt::NoPen);
-    p.fillRect(QRectF(3.5, 5.25, 5, 1.5), color);
+    // Whole-pixel signs stay sharp at 16 pixels.
+    p.fillRect(QRectF(4, 5, 4, 2), color);
     if (plus)
-        p.fillRect(QRectF(5.25, 3.5, 1.5, 5), color);
+        p.fillRect(QRectF(5, 4, 2, 4), color);
 }
 
 void OpenFolder(QPainter& p, const QColor& front, const QColor& back)
@@ -136,14 +137,6 @@ void PaintToolImageAt16(QPainter& p, int index)
     }
 }
 
-QIcon IconAt16And32(QPixmap (*paint)(int))
-{
-    QIcon icon;
-    icon.addPixmap(paint(16));
-    icon.addPixmap(paint(32));
-    return icon;
-}
-
 }  // namespace
 
 QPixmap PaintToolImage(int index, int size)
@@ -192,7 +185,10 @@ QPixmap PaintApplicationIcon(int size)
 
 QIcon ApplicationIcon()
 {
-    return IconAt16And32(&PaintApplicationIcon);
+    QIcon icon;
+    icon.addPixmap(PaintApplicationIcon(16));
+    icon.addPixmap(PaintApplicationIcon(32));
+    return icon;
 }
 
 }  // namespace korvex
