@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -114,6 +115,10 @@ TEST_F(ChartToolBarTest, ControlKeysDoNotPasteButEditingKeysWork)
     edtRange.setText("12");
     edtRange.setCursorPosition(2);
     QTest::keyClick(&edtRange, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edtRange.text(), "12");
+    // Some platforms deliver Ctrl+V without its control character.
+    QKeyEvent bareCtrlV(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString());
+    QApplication::sendEvent(&edtRange, &bareCtrlV);
     EXPECT_EQ(edtRange.text(), "12");
     QTest::keyClick(&edtRange, Qt::Key_Left);
     QTest::keyClick(&edtRange, Qt::Key_Delete);
