@@ -99,7 +99,7 @@ void TMeterDecoder::ExtractFrame()
         return;
     }
     if (match >= FrameHead.size() && match - FrameHead.size() == PayloadLength) {
-        // Copy first: decoding must not see ReceiveText change under it.
+        // Copy the payload out before the text it lies in is cut.
         char payload[PayloadLength];
         text.copy(payload, PayloadLength, FrameHead.size());
         text.erase(0, match + FrameTerminator.size());

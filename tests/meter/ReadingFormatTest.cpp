@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <clocale>
 #include <cmath>
 
@@ -64,6 +66,14 @@ TEST(ParseReading, RejectsWhatIsNotAReading)
     EXPECT_DOUBLE_EQ(*ParseReading("6553.", "."), 6553.0);
     EXPECT_DOUBLE_EQ(*ParseReading(".1234", "."), 0.1234);
     EXPECT_DOUBLE_EQ(*ParseReading("-12,5", ","), -12.5);
+}
+
+TEST(ReadDecimalSeparator, ComesFromTheSystemLocale)
+{
+    // The system locale is read once per process, from LC_ALL first; nothing in this test program reads it
+    // before this test.
+    qputenv("LC_ALL", QByteArray("de_DE.UTF-8"));
+    EXPECT_EQ(ReadDecimalSeparator(), ",");
 }
 
 TEST(FullScale, ByDecimalPointCode)
