@@ -250,7 +250,8 @@ int HidUart_Read(void* device, std::uint8_t* buffer, std::uint32_t numBytesToRea
             return HID_UART_READ_ERROR;
     }
     const std::vector<std::uint8_t> bytes = bridge.stream.Take(bridge.ElapsedMs(), numBytesToRead);
-    std::memcpy(buffer, bytes.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(buffer, bytes.data(), bytes.size());
     *numBytesRead = static_cast<std::uint32_t>(bytes.size());
     return bytes.size() == numBytesToRead ? HID_UART_SUCCESS : HID_UART_READ_TIMED_OUT;
 }
