@@ -4,6 +4,7 @@
 #include "HidUartApi.h"
 #include "HidUartLibrary.h"
 #include "HidUartStatus.h"
+#include "HidapiBackend.h"
 
 using korvex::hidtouart::HidUartLibrary;
 using korvex::hidtouart::PinConfig;
@@ -11,9 +12,11 @@ using korvex::hidtouart::UartConfig;
 
 namespace {
 
+// The process-wide library over hidapi, made on first use.
 HidUartLibrary& library()
 {
-    return HidUartLibrary::instance();
+    static HidUartLibrary instance(std::make_unique<korvex::hidtouart::HidapiBackend>());
+    return instance;
 }
 
 } // namespace

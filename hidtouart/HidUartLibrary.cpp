@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "HidUartStatus.h"
-#include "HidapiBackend.h"
 
 namespace korvex::hidtouart {
 namespace {
@@ -51,12 +50,6 @@ HidUartLibrary::~HidUartLibrary()
 {
     for (auto& [handle, device] : handles_)
         device->stop();
-}
-
-HidUartLibrary& HidUartLibrary::instance()
-{
-    static HidUartLibrary library(std::make_unique<HidapiBackend>());
-    return library;
 }
 
 std::vector<HidDeviceInfo> HidUartLibrary::matching(std::uint16_t vid, std::uint16_t pid)

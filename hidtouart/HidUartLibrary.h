@@ -20,9 +20,6 @@ public:
     explicit HidUartLibrary(std::unique_ptr<HidBackend> backend);
     ~HidUartLibrary();
 
-    // The process-wide library over hidapi that the entry points use.
-    static HidUartLibrary& instance();
-
     int getNumDevices(std::uint32_t* count, std::uint16_t vid, std::uint16_t pid);
     int getString(std::uint32_t index, std::uint16_t vid, std::uint16_t pid, char* text, std::uint32_t kind);
     int getOpenedString(void* handle, char* text, std::uint32_t kind);
