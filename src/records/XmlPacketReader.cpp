@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "records/Windows1252.h"
@@ -15,7 +16,7 @@
 namespace korvex {
 namespace {
 
-constexpr qint64 kChunkBytes = 64 * 1024;
+constexpr qint64 kChunkBytes = 256 * 1024;
 // Bounds that no packet of the record table comes near; they keep hostile files from filling memory.
 constexpr qint64 kMaxTokenBytes = 1 << 20;
 constexpr std::size_t kMaxDepth = 64;
@@ -26,6 +27,11 @@ constexpr int kMaxWidth = 65535;
 // The parser therefore sees those bytes as characters of the private use area, and they turn back into
 // the same bytes afterwards.
 constexpr char16_t kControlStandIn = 0xE000;
+
+// The list of pending changes grows with every row, to megabytes in one attribute. A read does not use
+// it (the rows become new changes of the target), so its digits are dropped before the parser sees them
+// and the bound on a single token still holds.
+constexpr std::string_view kChangeLogStart = " CHANGE_LOG=\"";
 
 bool IsStandInControl(unsigned char byte)
 {
@@ -163,6 +169,8 @@ private:
     std::vector<char> m_chunk;
     QByteArray m_utf8;
     qint64 m_fedSinceToken = 0;
+    std::size_t m_changeLogMatched = 0;
+    bool m_inChangeLog = false;
     QHash<QString, int> m_fieldIndex;
     QStringList m_fieldNames;
     std::vector<Tag> m_rowTags;
@@ -179,8 +187,26 @@ bool PacketParser::Feed()
     const ByteToUtf8& utf8 = Utf8OfBytes();
     m_utf8.resize(got * 3);
     char* out = m_utf8.data();
+    qint64 kept = 0;
     for (qint64 i = 0; i < got; ++i) {
         const auto b = static_cast<unsigned char>(m_chunk[static_cast<std::size_t>(i)]);
+        if (m_inChangeLog) {
+            if (b == '"')
+                m_inChangeLog = false;
+            else if ((b < '0' || b > '9') && b != ' ')
+                return false;  // not a list of numbers
+            else
+                continue;
+        }
+        ++kept;
+        if (b == static_cast<unsigned char>(kChangeLogStart[m_changeLogMatched])) {
+            if (++m_changeLogMatched == kChangeLogStart.size()) {
+                m_inChangeLog = true;
+                m_changeLogMatched = 0;
+            }
+        } else {
+            m_changeLogMatched = b == ' ' ? 1 : 0;
+        }
         if (b < 0x80 && !IsStandInControl(b)) {
             *out++ = static_cast<char>(b);
             continue;
@@ -190,7 +216,7 @@ bool PacketParser::Feed()
     }
     m_utf8.resize(out - m_utf8.data());
     m_xml.addData(m_utf8);
-    m_fedSinceToken += got;
+    m_fedSinceToken += kept;
     return true;
 }
 

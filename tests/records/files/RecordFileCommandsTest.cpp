@@ -1,0 +1,184 @@
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "records/RecordFileCommands.h"
+#include "records/files/ModalAnswer.h"
+#include "records/files/RecordFilesFixture.h"
+
+namespace korvex {
+namespace {
+
+using test::AnswerModal;
+using test::Named;
+
+// What a modal box showed before the test closed it.
+struct ShownBox {
+    QString name;
+    QString title;
+    QString text;
+    int icon = -1;
+    bool owned = true;
+};
+
+void ClickButton(QWidget* modal, const QString& buttonName)
+{
+    auto* button = modal->findChild<QAbstractButton*>(buttonName);
+    ASSERT_NE(button, nullptr) << buttonName.toStdString();
+    button->click();
+}
+
+// Closes the next box with its OK button and records what it showed.
+void AnswerBoxWithOk(QList<ShownBox>& shown)
+{
+    AnswerModal([](QWidget* w) { return w->findChild<QAbstractButton*>("OK") != nullptr; },
+                [&shown](QWidget* w) {
+                    ShownBox box{w->objectName(), w->windowTitle(), {}, -1, w->parentWidget() != nullptr};
+                    if (auto* message = qobject_cast<QMessageBox*>(w)) {
+                        box.text = message->text();
+                        box.icon = message->icon();
+                    } else if (auto* label = w->findChild<QLabel*>("Message")) {
+                        box.text = label->text();
+                    }
+                    shown << box;
+                    ClickButton(w, "OK");
+                });
+}
+
+// Types `name` into the file dialog and confirms it.
+void ChooseFile(const QString& dialogName, const QString& name, QStringList* filters = nullptr,
+                QString* defaultSuffix = nullptr)
+{
+    AnswerModal(Named(dialogName), [=](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        if (filters)
+            *filters = dialog->nameFilters();
+        if (defaultSuffix)
+            *defaultSuffix = dialog->defaultSuffix();
+        // As a user would, show the files of the name's kind before picking it.
+        for (const QString& filter : dialog->nameFilters())
+            if (filter.contains("*." + QFileInfo(name).suffix()))
+                dialog->selectNameFilter(filter);
+        dialog->selectFile(name);
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the dialog did not take " << name.toStdString();
+            dialog->reject();
+        }
+    });
+}
+
+void Cancel(const QString& dialogName)
+{
+    AnswerModal(Named(dialogName), [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+}
+
+class RecordFileCommands : public ::testing::Test {
+protected:
+    RecordFileCommands()
+    {
+        model.setHorizontalHeaderLabels(test::GridTitles());
+        grid.setObjectName("DBGrid1");
+        grid.setModel(&model);
+        test::AddThreeRows(cds1);
+    }
+
+    QWidget window;
+    QStandardItemModel model;
+    QTableView grid{&window};
+    TTable cds1{test::NineFields()};
+    QTemporaryDir dir;
+    QList<ShownBox> shown;
+};
+
+TEST_F(RecordFileCommands, SaveDialogAddsTheDefaultExtensionThenSavesAndOpensBack)
+{
+    QStringList filters;
+    QString suffix;
+    ChooseFile("SaveDialog2", dir.filePath("run1"), &filters, &suffix);
+    AnswerBoxWithOk(shown);
+    btnRecordSaveClick(&window, cds1, grid);
+
+    EXPECT_EQ(filters, (QStringList{"Excel File(*.xls)", "XML File(*.xml)", "Txt File(*.txt)"}));
+    EXPECT_EQ(suffix, "xls");
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, "Save table to specified file: " + dir.filePath("run1.xls") + " Scuss!");
+    EXPECT_EQ(test::FileBytes(dir.filePath("run1.xls")), test::FileBytes(test::DataPath("three_rows.xls")));
+
+    cds1.EmptyTable();
+    ChooseFile("OpenDialog1", dir.filePath("run1.xls"), &filters);
+    btnRecordOpenClick(&window, cds1);
+    EXPECT_EQ(filters,
+              (QStringList{"Excel data files (*.xls)", "XML data files (*.xml)", "notepad data files (*.txt)"}));
+    EXPECT_EQ(test::Numbers(cds1), (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_EQ(shown.size(), 1);  // a good file shows nothing
+}
+
+TEST_F(RecordFileCommands, SavingAsXmlOverAFileAsksFirst)
+{
+    const QString path = dir.filePath("run1.xml");
+    test::WriteBytes(path, "old");
+    ChooseFile("SaveDialog2", path);
+    bool asked = false;
+    AnswerModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) && w->objectName().isEmpty(); },
+                [&asked](QWidget* w) {
+                    asked = true;
+                    static_cast<QMessageBox*>(w)->button(QMessageBox::Yes)->click();
+                });
+    AnswerBoxWithOk(shown);
+    btnRecordSaveClick(&window, cds1, grid);
+
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(test::FileBytes(path), test::FileBytes(test::DataPath("three_rows.xml")));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.endsWith(" Scuss!"));
+
+    cds1.EmptyTable();
+    ChooseFile("OpenDialog1", path);
+    btnRecordOpenClick(&window, cds1);
+    EXPECT_EQ(test::Numbers(cds1), (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_EQ(cds1.Text(2, 1), "a<b>&'\"\\");
+}
+
+TEST_F(RecordFileCommands, FailedOpenShowsThePlainErrorBoxAndKeepsEarlierRows)
+{
+    ChooseFile("OpenDialog1", test::DataPath("open/trailing_empty_line.txt"));
+    AnswerBoxWithOk(shown);
+    btnRecordOpenClick(&window, cds1);
+
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].title, "Error");
+    EXPECT_EQ(shown[0].text, "Failed to Load File!");
+    EXPECT_EQ(shown[0].icon, QMessageBox::Critical);
+    EXPECT_FALSE(shown[0].owned);
+    EXPECT_EQ(test::Numbers(cds1), (std::vector<std::int32_t>{1, 2, 3, 1, 2}));
+}
+
+TEST_F(RecordFileCommands, CancelledDialogsChangeNothing)
+{
+    Cancel("SaveDialog2");
+    btnRecordSaveClick(&window, cds1, grid);
+    Cancel("OpenDialog1");
+    btnRecordOpenClick(&window, cds1);
+    EXPECT_EQ(cds1.RecordCount(), 3);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(RecordFileCommands, HeaderFollowsTheGridColumnsLeftToRight)
+{
+    grid.horizontalHeader()->moveSection(0, 8);
+    EXPECT_EQ(GridColumnTitles(grid),
+              (QStringList{"Time", "MMode", "MValue", "MUnit", "SMode", "SValue", "SUnit", "Freq", "NO"}));
+}
+
+}  // namespace
+}  // namespace korvex
