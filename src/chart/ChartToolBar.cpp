@@ -42,7 +42,8 @@ int RangeValue(const QString& text, bool* converts)
 }  // namespace
 
 TChartToolBar::TChartToolBar(const TChartToolBarControls& controls, TChartControl& chartControl,
-                             std::function<void()> clearRecords, const QString& decimalSeparator, QObject* parent)
+                             std::function<void()> clearRecords, const QString& decimalSeparator,
+                             TChartToolBarWiring wiring, QObject* parent)
     : QObject(parent),
       mControls(controls),
       mChartControl(chartControl),
@@ -50,21 +51,30 @@ TChartToolBar::TChartToolBar(const TChartToolBarControls& controls, TChartContro
       mDecimalChar(decimalSeparator.isEmpty() ? QChar() : decimalSeparator.front())
 {
     const bool complete = mControls.edtRange && mControls.edtCurPage && mControls.btnFirst && mControls.btnPrevious &&
-                          mControls.btnNext && mControls.btnLast && mControls.btnNew && mControls.btnSave &&
-                          mControls.Timer_range && mControls.Chart1;
+                          mControls.btnNext && mControls.btnLast && mControls.btnSave && mControls.Timer_range &&
+                          mControls.Chart1;
     if (!complete)
         throw std::invalid_argument("The chart tool bar is missing a control.");
 
     mSavePictureDialog1 = CreateSavePictureDialog(mControls.Chart1);
     mControls.edtRange->installEventFilter(this);
+    if (wiring == TChartToolBarWiring::CallerForwards)
+        return;
     connect(mControls.edtRange, &QLineEdit::textChanged, this, &TChartToolBar::edtRangeChange);
     connect(mControls.Timer_range, &QTimer::timeout, this, &TChartToolBar::Timer_rangeTimer);
     connect(mControls.btnFirst, &QAbstractButton::clicked, this, &TChartToolBar::btnFirstClick);
     connect(mControls.btnPrevious, &QAbstractButton::clicked, this, &TChartToolBar::btnPreviousClick);
     connect(mControls.btnNext, &QAbstractButton::clicked, this, &TChartToolBar::btnNextClick);
     connect(mControls.btnLast, &QAbstractButton::clicked, this, &TChartToolBar::btnLastClick);
-    connect(mControls.btnNew, &QAbstractButton::clicked, this, &TChartToolBar::btnNewClick);
     connect(mControls.btnSave, &QAbstractButton::clicked, this, &TChartToolBar::btnSaveClick);
+    if (mControls.btnNew)
+        connect(mControls.btnNew, &QAbstractButton::clicked, this, &TChartToolBar::btnNewClick);
+}
+
+TChartToolBar::~TChartToolBar()
+{
+    // The dialog hangs on Chart1 for its parent window, but belongs to this tool bar.
+    delete mSavePictureDialog1;
 }
 
 void TChartToolBar::edtRangeChange()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include <QChar>
@@ -26,10 +27,16 @@ struct TChartToolBarControls {
     QAbstractButton* btnPrevious = nullptr;
     QAbstractButton* btnNext = nullptr;
     QAbstractButton* btnLast = nullptr;
-    QAbstractButton* btnNew = nullptr;  // the record-clearing command
+    QAbstractButton* btnNew = nullptr;  // the record-clearing command; may be null
     QAbstractButton* btnSave = nullptr;
     QTimer* Timer_range = nullptr;  // applies the range box one interval after the last change
     QCustomPlot* Chart1 = nullptr;
+};
+
+// Who connects the controls' signals to the tool bar's handlers.
+enum class TChartToolBarWiring : std::uint8_t {
+    ConnectSignals,  // the tool bar connects edtRange, Timer_range and the buttons itself
+    CallerForwards,  // the window's own handlers call the public handlers below
 };
 
 // Behaviour of the chart tool bar: the range box with its key filter and delayed apply, the four
@@ -40,9 +47,16 @@ class TChartToolBar : public QObject {
 
 public:
     // decimalSeparator: the system's decimal separator; its first character may be typed into the
-    // range box (none when it is empty). clearRecords runs the record-clearing command for btnNew.
+    // range box (none when it is empty). clearRecords runs the record-clearing command for btnNew;
+    // btnNew and clearRecords may be left empty when the window binds btnNew itself. The key filter
+    // of the range box is installed with either wiring.
     TChartToolBar(const TChartToolBarControls& controls, TChartControl& chartControl,
-                  std::function<void()> clearRecords, const QString& decimalSeparator, QObject* parent = nullptr);
+                  std::function<void()> clearRecords, const QString& decimalSeparator,
+                  TChartToolBarWiring wiring = TChartToolBarWiring::ConnectSignals, QObject* parent = nullptr);
+
+    TChartToolBar(const TChartToolBar&) = delete;
+    TChartToolBar& operator=(const TChartToolBar&) = delete;
+    ~TChartToolBar() override;
 
     QFileDialog* SavePictureDialog1() const { return mSavePictureDialog1; }
 

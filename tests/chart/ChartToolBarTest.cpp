@@ -204,6 +204,29 @@ TEST_F(ChartToolBarTest, ClearButtonRunsTheRecordClearingCommand)
     EXPECT_EQ(clearCommands, 1);
 }
 
+// The window connects its own handlers and forwards: the tool bar must not answer a second time.
+TEST_F(ChartToolBarTest, ForwardedWiringLeavesSignalsToTheWindowButKeepsTheKeyFilter)
+{
+    toolBar.reset();
+    const TChartToolBarControls controls{&edtRange, &edtCurPage, &btnFirst, &btnPrevious, &btnNext,
+                                         &btnLast,  nullptr,     &btnSave,  &timer,       &chart};
+    TChartToolBar forwarded(controls, *control, nullptr, ".", TChartToolBarWiring::CallerForwards);
+    AddReadings(250);
+    edtCurPage.setText("x");
+    btnPrevious.click();
+    EXPECT_EQ(edtCurPage.text(), "x");
+    EXPECT_EQ(control->CurrentPage(), 3);
+    forwarded.btnPreviousClick();
+    EXPECT_EQ(edtCurPage.text(), "2");
+
+    edtRange.clear();
+    EXPECT_FALSE(timer.isActive());
+    QTest::keyClicks(&edtRange, "4a0");
+    EXPECT_EQ(edtRange.text(), "40");
+    forwarded.Timer_rangeTimer();
+    EXPECT_EQ(control->PageSize(), 40);
+}
+
 class ChartSaveTest : public ChartToolBarTest {
 protected:
     ChartSaveTest() { AddReadings(30); }
