@@ -265,13 +265,12 @@ std::array<std::uint8_t, kPayloadSize> EncodePayload(const SimReading& r)
 std::vector<std::uint8_t> FrameAt(std::uint64_t step)
 {
     const auto payload = EncodePayload(ReadingAt(step));
-    std::vector<std::uint8_t> frame;
-    frame.reserve(kFrameSize);
-    frame.push_back(0x00);
-    frame.push_back(0x0D);
-    frame.insert(frame.end(), payload.begin(), payload.end());
-    frame.push_back(0x0D);
-    frame.push_back(0x0A);
+    std::vector<std::uint8_t> frame(kFrameSize);
+    frame[0] = 0x00;
+    frame[1] = 0x0D;
+    std::copy(payload.begin(), payload.end(), frame.begin() + 2);
+    frame[kFrameSize - 2] = 0x0D;
+    frame[kFrameSize - 1] = 0x0A;
     return frame;
 }
 
