@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -120,6 +121,13 @@ TEST_F(ChartToolBarTest, ControlKeysDoNotPasteButEditingKeysWork)
     QKeyEvent bareCtrlV(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString());
     QApplication::sendEvent(&edtRange, &bareCtrlV);
     EXPECT_EQ(edtRange.text(), "12");
+    for (const char* composed : {"5a", "34"}) {
+        QInputMethodEvent commit;
+        commit.setCommitString(composed);
+        QApplication::sendEvent(&edtRange, &commit);
+    }
+    EXPECT_EQ(edtRange.text(), "1234");
+    edtRange.setText("12");
     QTest::keyClick(&edtRange, Qt::Key_Left);
     QTest::keyClick(&edtRange, Qt::Key_Delete);
     EXPECT_EQ(edtRange.text(), "1");
