@@ -123,8 +123,10 @@ TEST_F(ReaderTest, NoPollWhilePausedAndPollsGoOnAfterwards)
     const auto chunksBefore = chunks.size();
     EXPECT_TRUE(spinUntil([&] { return chunks.size() > chunksBefore + 3; }));
 
-    // Stopping a paused reader ends it at once, without the grace wait.
+    // Stopping a paused reader ends it at once, without the grace wait, once no hand-over is left waiting.
+    link->setReaderStopWait(1000ms);
     link->setReadPause(true);
+    spinFor(5);
     QElapsedTimer clock;
     clock.start();
     link->Disconnect();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTest>
 #include <QThread>
 #include <memory>
@@ -45,17 +46,27 @@ protected:
         return link;
     }
 
-    // A link that polls every millisecond, so tests see chunks quickly.
+    // A link that polls every millisecond, so tests see chunks quickly, and that waits only briefly for a
+    // reader blocked in a hand-over when it disconnects.
     std::unique_ptr<TCP2110> makeFastLink()
     {
         auto link = makeLink();
         link->setReadTimeInterval(1);
+        link->setReaderStopWait(std::chrono::milliseconds(20));
         return link;
     }
 
+    // Serves the UI thread until the condition holds; false after timeoutMs.
     static bool spinUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
     {
-        return QTest::qWaitFor(condition, timeoutMs);
+        QDeadlineTimer deadline(timeoutMs);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QThread::msleep(1);
+        }
+        return true;
     }
 
     // Lets the reader run for a while with the UI thread serving hand-overs.
