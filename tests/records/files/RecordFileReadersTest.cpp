@@ -1,3 +1,4 @@
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -226,6 +227,29 @@ TEST(RecordFileReaders, ManyRowsStreamThroughBothReaders)
     TTable fromXml(NineFields());
     EXPECT_TRUE(ReadXmlDataPacket(packet, fromXml));
     EXPECT_EQ(fromXml.RecordCount(), rows);
+}
+
+TEST(RecordFileReaders, ChangeLogOfAnySizeIsSkippedButMustHoldNumbers)
+{
+    // A big table's list of pending changes is megabytes in one attribute, above the bound on a token.
+    QByteArray log;
+    for (int i = 1; i <= 300000; ++i)
+        log += QByteArray::number(i) + " 0 4 ";
+    log.chop(1);
+    ASSERT_GT(log.size(), 2 << 20);
+    const auto packet = [](const QByteArray& changes) {
+        return "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+               "<FIELD attrname=\"aNO\" fieldtype=\"i4\"/></FIELDS><PARAMS CHANGE_LOG=\"" +
+               changes + "\"/></METADATA><ROWDATA><ROW RowState=\"4\" aNO=\"1\"/></ROWDATA></DATAPACKET>";
+    };
+    for (const auto& [changes, loads] : {std::pair{log, true}, {"1 0 4", true}, {"1 0 <4", false}, {"1&amp;", false}}) {
+        QByteArray bytes = packet(changes);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        TTable table(NineFields());
+        EXPECT_EQ(ReadXmlDataPacket(buffer, table), loads) << changes.left(20).toStdString();
+        EXPECT_EQ(table.RecordCount(), loads ? 1 : 0);
+    }
 }
 
 }  // namespace
