@@ -79,8 +79,10 @@ void Open(benchmark::State& state, const char* seed)
     Scene& scene = TheScene();
     for (auto _ : state) {
         auto table = std::make_unique<TTable>(NineFields());
-        if (!AnyToCds(scene.Path(seed), *table, false) || table->RecordCount() != kRows)
+        if (!AnyToCds(scene.Path(seed), *table, false) || table->RecordCount() != kRows) {
             state.SkipWithError("read failed");
+            break;
+        }
         state.PauseTiming();
         table.reset();
         state.ResumeTiming();
