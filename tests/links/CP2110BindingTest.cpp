@@ -79,6 +79,15 @@ TEST_F(BindingTest, TheLibraryBesideTheProgramIsBound)
     EXPECT_EQ(link.DeviceList(), QStringList{"a3=/dev/hidraw2"});
 }
 
+TEST_F(BindingTest, OurHidapiLibraryBindsEveryEntryPoint)
+{
+    const auto link = linkAt(KORVEX_HIDTOUART_LIBRARY);
+    EXPECT_TRUE(link->LibraryBound());
+    // Whatever HID devices this machine has, only CP2110 bridges may be listed.
+    for (const QString& entry : link->DeviceList())
+        EXPECT_TRUE(entry.contains('=')) << entry.toStdString();
+}
+
 TEST_F(BindingTest, AMissingFileShowsTheBoxOnceAndLeavesTheLinkUnbound)
 {
     QTemporaryDir dir;
