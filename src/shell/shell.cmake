@@ -11,3 +11,5 @@ target_sources(korvex_app PRIVATE
 add_executable(korvex-lcr ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
 target_link_libraries(korvex-lcr PRIVATE korvex_app)
 set_target_properties(korvex-lcr PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KORVEX_BIN_DIR})
+# The program loads the bridge library from its own directory.
+add_dependencies(korvex-lcr hidtouart)

@@ -12,15 +12,24 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include "chart/ChartToolBar.h"
+#include "chart/TrendChartStyle.h"
+#include "chart/uCharControl.h"
 #include "display/ArialFont.h"
 #include "display/MeterPanel.h"
+#include "links/uCP2110.h"
+#include "records/RecordClear.h"
+#include "records/RecordFileCommands.h"
+#include "records/RecordGrid.h"
+#include "records/RecordGridModel.h"
+#include "records/RecordSampling.h"
+#include "records/RecordTable.h"
 #include "records/Windows1252.h"
 #include "shell/CControls.h"
 #include "shell/ImageList.h"
@@ -33,11 +42,13 @@ namespace {
 const char* const ModelName = "Korvex";
 const char* const Version = "1.01";
 
-const struct { const char* title; int width; } GridColumns[] = {
-    {"NO", 36}, {"Time", 103}, {"MMode", 43}, {"MValue", 43}, {"MUnit", 35},
-    {"SMode", 39}, {"SValue", 40}, {"SUnit", 34}, {"Freq", 0},  // 0: the grid's default width
-};
-const int GridDefaultColumnWidth = 64;
+const char* const NoDeviceMessage = "No device found.  Please ensure that you have proper USB connection.";
+const char* const CableMessage = "USB interface cable is not connected properly, please check and re-try.";
+
+void ShowNotice(const char* text)
+{
+    MessageDialog(QLatin1String(text), mtInformation, ButtonSet({mbOK}), 0);
+}
 
 // A lowered outer and a raised inner bevel, one pixel each: an etched two-pixel frame.
 const int BevelledFrame = QFrame::Box | QFrame::Sunken;
@@ -126,6 +137,8 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 
     CreateTimers();
     ConnectHandlers();
+    m_sampling = std::make_unique<TRecordSampling>(*m_cbRepeat, *m_cbInterval, *m_edtRecInterval, *m_timerInputDelay,
+                                                   *m_timerInterval, m_state);
 
     resize(940, 661);
     m_Splitter1->setSizes({457, 940 - 457 - m_Splitter1->handleWidth()});
@@ -133,6 +146,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
         move(display->availableGeometry().center() - QPoint(940 / 2, 661 / 2));
 
     m_decoder = std::make_unique<TMeterDecoder>(m_state, *this);
+    CreateLink();
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(gui, &QGuiApplication::commitDataRequest, this, &TfrmMain::commitDataRequest);
 
@@ -142,6 +156,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 TfrmMain::~TfrmMain()
 {
     FormDestroy();
+    // The link's events and the grid's view point into the window: let them go before the parts they use.
+    m_CP21101.reset();
+    m_chartToolBar.reset();
+    m_DBGrid1->setModel(nullptr);
+    m_gridModel.reset();
 }
 
 QFrame* TfrmMain::CreatePanel3()
@@ -187,31 +206,9 @@ QFrame* TfrmMain::CreatePanel1()
 
     m_DBGrid1 = new QTableView(m_Panel4);
     m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    m_DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_DBGrid1->setShowGrid(true);
-    m_DBGrid1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    m_DBGrid1->verticalHeader()->hide();
-    m_DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    m_DBGrid1->horizontalHeader()->setDefaultSectionSize(GridDefaultColumnWidth);
-    m_DBGrid1->horizontalHeader()->setStretchLastSection(false);
-    // Titles only, until the record table's model takes its place.
-    m_gridHeader = new QStandardItemModel(0, static_cast<int>(std::size(GridColumns)), this);
-    for (int c = 0; c < m_gridHeader->columnCount(); ++c)
-        m_gridHeader->setHeaderData(c, Qt::Horizontal, QLatin1String(GridColumns[c].title));
-    m_DBGrid1->setModel(m_gridHeader);
-    ApplyGridColumnWidths();
     gridColumn->addWidget(m_DBGrid1, 1);
     column->addWidget(m_Panel4, 1);
     return m_Panel1;
-}
-
-void TfrmMain::ApplyGridColumnWidths()
-{
-    QHeaderView* header = m_DBGrid1->horizontalHeader();
-    for (int c = 0; c < static_cast<int>(std::size(GridColumns)); ++c)
-        header->resizeSection(c, GridColumns[c].width > 0 ? GridColumns[c].width : GridDefaultColumnWidth);
 }
 
 QFrame* TfrmMain::CreateToolBar4()
@@ -357,11 +354,6 @@ void TfrmMain::ConnectHandlers()
 {
     connect(m_btnConnect, &QToolButton::clicked, this, &TfrmMain::btnConnectClick);
     connect(m_timerDisconectedUSB, &QTimer::timeout, this, &TfrmMain::timerDisconectedUSBTimer);
-    connect(m_cbRepeat, &QCheckBox::clicked, this, &TfrmMain::cbRepeatClick);
-    connect(m_cbInterval, &QCheckBox::clicked, this, &TfrmMain::cbIntervalClick);
-    connect(m_edtRecInterval, &QLineEdit::textChanged, this, &TfrmMain::edtRecIntervalChange);
-    connect(m_timerInputDelay, &QTimer::timeout, this, &TfrmMain::timerInputDelayTimer);
-    connect(m_timerInterval, &QTimer::timeout, this, &TfrmMain::timerIntervalTimer);
     connect(m_btnRecordNew, &QToolButton::clicked, this, &TfrmMain::btnRecordNewClick);
     connect(m_btnNew, &QToolButton::clicked, this, &TfrmMain::btnRecordNewClick);
     connect(m_btnRecordOpen, &QToolButton::clicked, this, &TfrmMain::btnRecordOpenClick);
@@ -369,13 +361,6 @@ void TfrmMain::ConnectHandlers()
     connect(m_btnRecordPrint, &QToolButton::clicked, this, &TfrmMain::btnRecordPrintClick);
     connect(m_btnRecordFly, &QToolButton::clicked, this, &TfrmMain::btnRecordFlyClick);
     connect(m_btnGridZoomout, &QToolButton::clicked, this, &TfrmMain::btnGridZoomoutClick);
-    connect(m_edtRange, &QLineEdit::textChanged, this, &TfrmMain::edtRangeChange);
-    connect(m_Timer_range, &QTimer::timeout, this, &TfrmMain::Timer_rangeTimer);
-    connect(m_btnFirst, &QToolButton::clicked, this, &TfrmMain::btnFirstClick);
-    connect(m_btnPrevious, &QToolButton::clicked, this, &TfrmMain::btnPreviousClick);
-    connect(m_btnNext, &QToolButton::clicked, this, &TfrmMain::btnNextClick);
-    connect(m_btnLast, &QToolButton::clicked, this, &TfrmMain::btnLastClick);
-    connect(m_btnSave, &QToolButton::clicked, this, &TfrmMain::btnSaveClick);
     connect(m_btnFly, &QToolButton::clicked, this, &TfrmMain::btnFlyClick);
     connect(m_btnChartZoomOut, &QToolButton::clicked, this, &TfrmMain::btnChartZoomOutClick);
 }
@@ -392,20 +377,63 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::FormDestroy()
 {
-    DisconnectLink();
+    m_CP21101->Disconnect();
 }
 
-// The bridge link fills the device list; until it is wired in there are no devices to list.
-void TfrmMain::RefreshDeviceList() {}
+void TfrmMain::CreateLink()
+{
+    m_CP21101 = std::make_unique<TCP2110>(this);
+    m_CP21101->setObjectName(QStringLiteral("CP21101"));
+    m_CP21101->OnConnect = [this](QObject*) { CP21101Connect(); };
+    m_CP21101->OnDisconnect = [this](QObject*) { CP21101Disconnect(); };
+    m_CP21101->OnError = [this](std::uint32_t code, const QString& message) { CP21101Error(code, message); };
+    m_CP21101->OnReceiveData = [this](const char* data, std::uint32_t len) { m_decoder->CP21101ReceiveData(data, len); };
+    m_CP21101->OnRemoval = [this](QObject*) { CP21101Removal(); };
+    m_CP21101->OnDeviceChange = [this](QObject*) { CP21101DeviceChange(); };
+}
 
-// The record table module creates cds1 with its fields here.
-void TfrmMain::CreateRecordTable() {}
+void TfrmMain::RefreshDeviceList()
+{
+    QStringList names;
+    for (const QString& entry : m_CP21101->DeviceList())
+        names << entry.section(QLatin1Char('='), 0, 0);
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    m_cbbDevices->clear();
+    m_cbbDevices->addItems(names);
+    if (names.isEmpty()) {
+        m_CP21101->setDeviceName(QString());
+    } else {
+        m_cbbDevices->setCurrentIndex(0);
+        m_CP21101->setDeviceName(names.first());
+    }
+}
 
-// The chart module creates the chart data window on Chart1 (page size 100) here.
-void TfrmMain::CreateChartControl() {}
+void TfrmMain::CreateRecordTable()
+{
+    m_cds1 = std::make_unique<TTable>(korvex::CreateRecordTable());
+    m_gridModel = std::make_unique<TRecordGridModel>(*m_cds1);
+    ConfigureRecordGrid(*m_DBGrid1, *m_gridModel);
+}
 
-// The bridge link is disconnected here before the window goes.
-void TfrmMain::DisconnectLink() {}
+void TfrmMain::CreateChartControl()
+{
+    StyleTrendChart(m_Chart1);
+    m_ChartControl = std::make_unique<TChartControl>(m_Chart1, 100);
+    TChartToolBarControls controls{};
+    controls.edtRange = m_edtRange;
+    controls.edtCurPage = m_edtCurPage;
+    controls.btnFirst = m_btnFirst;
+    controls.btnPrevious = m_btnPrevious;
+    controls.btnNext = m_btnNext;
+    controls.btnLast = m_btnLast;
+    controls.btnNew = nullptr;  // bound to the record-clearing command with btnRecordNew
+    controls.btnSave = m_btnSave;
+    controls.Timer_range = m_Timer_range;
+    controls.Chart1 = m_Chart1;
+    m_chartToolBar = std::make_unique<TChartToolBar>(controls, *m_ChartControl, std::function<void()>(),
+                                                     FromWindows1252(m_state.DecimalSep));
+}
 
 bool TfrmMain::FormCloseQuery()
 {
@@ -439,14 +467,20 @@ void TfrmMain::UpdatePanel(PanelUpdate update, const TMeterState& state)
     m_pnlLcd->Apply(update, state);
 }
 
-int TfrmMain::ChartAddValue(double)
+int TfrmMain::ChartAddValue(double value)
 {
-    return 1;
+    return m_ChartControl->AddValue(value);
 }
 
-void TfrmMain::ChartSetVerticalMin(double) {}
+void TfrmMain::ChartSetVerticalMin(double value)
+{
+    m_ChartControl->SetVerticalMin(value);
+}
 
-void TfrmMain::ChartSetVerticalMax(double) {}
+void TfrmMain::ChartSetVerticalMax(double value)
+{
+    m_ChartControl->SetVerticalMax(value);
+}
 
 void TfrmMain::SetCurrentPageText(const std::string& text)
 {
@@ -455,15 +489,18 @@ void TfrmMain::SetCurrentPageText(const std::string& text)
 
 bool TfrmMain::RepeatTicked() const
 {
-    return m_cbRepeat->isChecked();
+    return m_sampling->RepeatTicked();
 }
 
 bool TfrmMain::IntervalTimerEnabled() const
 {
-    return m_timerInterval->isActive();
+    return m_sampling->IntervalTimerEnabled();
 }
 
-void TfrmMain::AppendRecord(const TMeterState&) {}
+void TfrmMain::AppendRecord(const TMeterState& state)
+{
+    korvex::AppendRecord(*m_cds1, state);
+}
 
 void TfrmMain::ToggleConnectionPicture()
 {
@@ -472,34 +509,81 @@ void TfrmMain::ToggleConnectionPicture()
 
 void TfrmMain::RestartWatchdog()
 {
+    m_timerDisconectedUSB->stop();
     m_timerDisconectedUSB->start();
 }
 
-void TfrmMain::btnConnectClick() {}
-void TfrmMain::timerDisconectedUSBTimer() {}
-void TfrmMain::cbRepeatClick() {}
-void TfrmMain::cbIntervalClick() {}
-void TfrmMain::edtRecIntervalChange() {}
-void TfrmMain::timerInputDelayTimer() {}
-
-void TfrmMain::timerIntervalTimer()
+void TfrmMain::btnConnectClick()
 {
-    m_state.IntervalTick = true;
+    if (m_CP21101->Connected()) {
+        m_CP21101->Disconnect();
+    } else if (!m_CP21101->Connect()) {
+        m_btnConnect->setChecked(false);
+        m_btnConnect->setText(QStringLiteral("Connection"));
+    }
 }
 
-void TfrmMain::btnRecordNewClick() {}
-void TfrmMain::btnRecordOpenClick() {}
-void TfrmMain::btnRecordSaveClick() {}
+void TfrmMain::CP21101Connect()
+{
+    m_btnConnect->setChecked(m_CP21101->Connected());
+    m_btnConnect->setText(QStringLiteral("Disconnection"));
+    m_pnlLcd->lcdRS232()->show();
+    m_timerDisconectedUSB->start();
+    m_sampling->StartOnConnect();
+}
+
+void TfrmMain::CP21101Disconnect()
+{
+    m_btnConnect->setChecked(m_CP21101->Connected());
+    m_btnConnect->setText(QStringLiteral("Connection"));
+    m_pnlLcd->lcdRS232()->hide();
+    m_timerDisconectedUSB->stop();
+    m_sampling->StopOnDisconnect();
+}
+
+void TfrmMain::CP21101Error(std::uint32_t ErrorCode, const QString&)
+{
+    if (ErrorCode == TCP2110::ConnectFailed)
+        ShowNotice(NoDeviceMessage);
+}
+
+void TfrmMain::CP21101Removal()
+{
+    m_timerDisconectedUSB->stop();
+    ShowNotice(NoDeviceMessage);
+}
+
+void TfrmMain::CP21101DeviceChange()
+{
+    RefreshDeviceList();
+}
+
+void TfrmMain::timerDisconectedUSBTimer()
+{
+    m_CP21101->Disconnect();
+    m_timerDisconectedUSB->stop();
+    ShowNotice(CableMessage);
+}
+
+void TfrmMain::btnRecordNewClick()
+{
+    ClearRecords(*m_cds1, [this] { m_edtCurPage->setText(QString::number(m_ChartControl->Clear())); });
+}
+
+void TfrmMain::btnRecordOpenClick()
+{
+    korvex::btnRecordOpenClick(this, *m_cds1);
+}
+
+void TfrmMain::btnRecordSaveClick()
+{
+    korvex::btnRecordSaveClick(this, *m_cds1, *m_DBGrid1);
+}
+
+// Printing and the full-window views come with their own work; their buttons are laid out already.
 void TfrmMain::btnRecordPrintClick() {}
 void TfrmMain::btnRecordFlyClick() {}
 void TfrmMain::btnGridZoomoutClick() {}
-void TfrmMain::edtRangeChange() {}
-void TfrmMain::Timer_rangeTimer() {}
-void TfrmMain::btnFirstClick() {}
-void TfrmMain::btnPreviousClick() {}
-void TfrmMain::btnNextClick() {}
-void TfrmMain::btnLastClick() {}
-void TfrmMain::btnSaveClick() {}
 void TfrmMain::btnFlyClick() {}
 void TfrmMain::btnChartZoomOutClick() {}
 

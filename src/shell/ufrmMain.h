@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstdint>
 #include <memory>
 
 #include "meter/MeterDecoder.h"
@@ -14,7 +15,6 @@ class QFrame;
 class QLabel;
 class QSessionManager;
 class QSplitter;
-class QStandardItemModel;
 class QTableView;
 class QTimer;
 class QToolButton;
@@ -22,7 +22,13 @@ class QToolButton;
 namespace korvex {
 
 class TCEdit;
+class TChartControl;
+class TChartToolBar;
+class TCP2110;
 class TMeterPanel;
+class TRecordGridModel;
+class TRecordSampling;
+class TTable;
 
 // The main window frmMain: holds every control, owns the meter state and its decoder, and mirrors the
 // decoded frames on the meter panel.
@@ -37,8 +43,11 @@ public:
 
     // Asks the quit question; true only when the answer is Yes.
     bool FormCloseQuery();
-    // Gives the grid's columns their widths again, for use after a new model is set on DBGrid1.
-    void ApplyGridColumnWidths();
+
+    TCP2110& CP21101() { return *m_CP21101; }
+    TTable& cds1() { return *m_cds1; }
+    TChartControl& ChartControl() { return *m_ChartControl; }
+    TRecordSampling& Sampling() { return *m_sampling; }
 
     TMeterPanel* pnlLcd() const { return m_pnlLcd; }
     QFrame* Panel1() const { return m_Panel1; }
@@ -86,28 +95,21 @@ public:
     void RestartWatchdog() override;
 
 public slots:
-    // Handlers of the connection, record and chart controls; their behaviour is wired in by the
-    // link, record and chart modules.
+    // Connection control and the bridge link's events.
     void btnConnectClick();
+    void CP21101Connect();
+    void CP21101Disconnect();
+    void CP21101Error(std::uint32_t ErrorCode, const QString& ErrorMsg);
+    void CP21101Removal();
+    void CP21101DeviceChange();
     void timerDisconectedUSBTimer();
-    void cbRepeatClick();
-    void cbIntervalClick();
-    void edtRecIntervalChange();
-    void timerInputDelayTimer();
-    void timerIntervalTimer();
+    // The record tool bar; the sampling controls and the chart tool bar have handlers of their own.
     void btnRecordNewClick();
     void btnRecordOpenClick();
     void btnRecordSaveClick();
     void btnRecordPrintClick();
     void btnRecordFlyClick();
     void btnGridZoomoutClick();
-    void edtRangeChange();
-    void Timer_rangeTimer();
-    void btnFirstClick();
-    void btnPreviousClick();
-    void btnNextClick();
-    void btnLastClick();
-    void btnSaveClick();
     void btnFlyClick();
     void btnChartZoomOutClick();
 
@@ -120,7 +122,7 @@ private:
     void RefreshDeviceList();
     void CreateRecordTable();
     void CreateChartControl();
-    void DisconnectLink();
+    void CreateLink();
     void commitDataRequest(QSessionManager& manager);
 
     QFrame* CreatePanel3();
@@ -133,6 +135,12 @@ private:
 
     TMeterState m_state;
     std::unique_ptr<TMeterDecoder> m_decoder;
+    std::unique_ptr<TCP2110> m_CP21101;
+    std::unique_ptr<TTable> m_cds1;
+    std::unique_ptr<TRecordGridModel> m_gridModel;
+    std::unique_ptr<TRecordSampling> m_sampling;
+    std::unique_ptr<TChartControl> m_ChartControl;
+    std::unique_ptr<TChartToolBar> m_chartToolBar;
     // Set once the session manager has had its Yes, so the closing that follows asks nothing more.
     bool m_quitConfirmed = false;
 
@@ -153,7 +161,6 @@ private:
     QToolButton* m_btnRecordFly = nullptr;
     QToolButton* m_btnGridZoomout = nullptr;
     QTableView* m_DBGrid1 = nullptr;
-    QStandardItemModel* m_gridHeader = nullptr;
     TCEdit* m_edtRange = nullptr;
     QToolButton* m_btnFirst = nullptr;
     QToolButton* m_btnPrevious = nullptr;

@@ -17,6 +17,7 @@
 #include "display/MeterPanel.h"
 #include "meter/ReadingFormat.h"
 #include "shell/CControls.h"
+#include "records/RecordSampling.h"
 #include "shell/ufrmMain.h"
 
 namespace korvex {
@@ -245,9 +246,10 @@ TEST(MainWindow, RecordGateReadsTheRepeatBoxAndTheIntervalTimer)
     EXPECT_FALSE(window.RepeatTicked());
 
     EXPECT_FALSE(window.IntervalTimerEnabled());
-    window.timerInterval()->start();
+    window.cbInterval()->setChecked(true);
+    window.Sampling().StartOnConnect();
     EXPECT_TRUE(window.IntervalTimerEnabled());
-    window.timerIntervalTimer();
+    QMetaObject::invokeMethod(window.timerInterval(), "timeout", Qt::DirectConnection);
     EXPECT_TRUE(window.MeterState().IntervalTick);
 }
 
