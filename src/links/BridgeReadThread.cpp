@@ -1,8 +1,8 @@
 #include "links/BridgeReadThread.h"
 
-#include <QDeadlineTimer>
 #include <algorithm>
 #include <exception>
+#include <system_error>
 
 namespace korvex::cp2110 {
 namespace {
@@ -31,6 +31,16 @@ TReadThread::~TReadThread()
     }
 }
 
+bool TReadThread::start()
+{
+    try {
+        thread_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
 void TReadThread::setPaused(bool paused)
 {
     std::unique_lock lock(mutex_);
@@ -42,14 +52,20 @@ void TReadThread::setPaused(bool paused)
 
 void TReadThread::stop(std::chrono::milliseconds firstWait)
 {
+    if (!thread_.joinable())
+        return;
+    // A handler further down this thread's stack holds the reader: waiting for it cannot help.
+    const bool heldByHandler = handOver_->inHandler();
     {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
         stopSignal_ = true;
         changed_.notify_all();
+        if (!heldByHandler && changed_.wait_for(lock, firstWait, [this] { return ended_; })) {
+            lock.unlock();
+            thread_.join();
+            return;
+        }
     }
-    // A handler further down this thread's stack holds the reader: waiting for it cannot help.
-    if (!handOver_->inHandler() && wait(QDeadlineTimer(firstWait.count())))
-        return;
     {
         std::lock_guard lock(mutex_);
         terminateRequested_ = true;
@@ -63,7 +79,7 @@ void TReadThread::stop(std::chrono::milliseconds firstWait)
     } catch (...) {
         handlerError = std::current_exception();
     }
-    wait();
+    thread_.join();
     if (handlerError)
         std::rethrow_exception(handlerError);
 }
@@ -76,6 +92,9 @@ void TReadThread::run()
         if (!pause())
             break;
     }
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
 }
 
 bool TReadThread::waitUntilRunnable()

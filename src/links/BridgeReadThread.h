@@ -7,8 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-
-#include <QThread>
+#include <thread>
 
 #include "links/ChunkHandOver.h"
 
@@ -16,7 +15,7 @@ namespace korvex::cp2110 {
 
 // The bridge link's reader: polls the open device, one poll per poll pause while the delivery gate is
 // open, and hands every non-empty chunk to the UI thread, waiting until its handler has returned.
-class TReadThread : public QThread {
+class TReadThread {
 public:
     // The library's read of the open device: buffer, bytes wanted, out bytes read; returns the status.
     using ReadFn = std::function<int(std::uint8_t* buffer, std::uint32_t want, std::uint32_t* got)>;
@@ -25,7 +24,13 @@ public:
 
     // pollPause is read before every pause, so a change applies to the next one.
     TReadThread(ReadFn read, std::shared_ptr<ChunkHandOver> handOver, const std::atomic<std::uint32_t>& pollPause);
-    ~TReadThread() override;
+    ~TReadThread();
+    TReadThread(const TReadThread&) = delete;
+    TReadThread& operator=(const TReadThread&) = delete;
+
+    // Starts the thread; false when the system cannot create one.
+    bool start();
+    bool isRunning() const { return thread_.joinable(); }
 
     // Pausing waits for a read under way to end, so no read runs once this returns; a chunk already read
     // may still be handed over.
@@ -36,10 +41,8 @@ public:
     // that throws there is rethrown after the reader has ended.
     void stop(std::chrono::milliseconds firstWait);
 
-protected:
-    void run() override;
-
 private:
+    void run();
     bool stopping() const { return stopSignal_ || terminateRequested_; }
     // Waits while paused; false when the reader must end.
     bool waitUntilRunnable();
@@ -57,6 +60,8 @@ private:
     bool terminateRequested_ = false;
     bool paused_ = false;
     bool reading_ = false;
+    bool ended_ = false;
+    std::thread thread_;
 };
 
 } // namespace korvex::cp2110

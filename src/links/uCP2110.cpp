@@ -252,8 +252,7 @@ void TCP2110::startReader()
             return read(device, buffer, want, got);
         },
         handOver_, pollPause_);
-    reader_->start();
-    if (!reader_->isRunning()) {
+    if (!reader_->start()) {
         reader_.reset();
         handOver_.reset();
         closeDevice();
