@@ -80,6 +80,18 @@ void BM_RecordRow(benchmark::State& state)
 BENCHMARK(BM_RecordRow)->Arg(1000)->Arg(100000)->Arg(1000000)->Iterations(1000)->Repetitions(3)
     ->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
+void BM_AppendRecordOnly(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    Recorder r(rows, false);
+    int i = rows;
+    for (auto _ : state)
+        AppendRecord(r.cds1, Reading(i++));
+}
+// The table and its model without a grid, to tell the engine's share from the grid's.
+BENCHMARK(BM_AppendRecordOnly)->Arg(1000)->Arg(100000)->Arg(1000000)->Iterations(1000)->Repetitions(3)
+    ->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
 void BM_MemoryPerRow(benchmark::State& state)
 {
     const bool withGrid = state.range(0) != 0;

@@ -199,13 +199,16 @@ TEST_F(LongPeriod, EarlyOrLateStepsKeepTheDeadline)
     EXPECT_EQ(expiries, 1);
     EXPECT_EQ(now - start, period);
 
-    now += timer.interval() + 5000;  // late by five seconds
+    RunStep();
+    EXPECT_EQ(timer.interval(), period - INT_MAX);
+    now += timer.interval() + 5000;  // the last step ends five seconds late
     Fire(timer);
     EXPECT_EQ(expiries, 2);
     EXPECT_EQ(timer.interval(), INT_MAX) << "the next deadline stays at three periods from the start";
     now += INT_MAX;
     Fire(timer);
     EXPECT_EQ(timer.interval(), start + 3 * period - now);
+    EXPECT_EQ(timer.interval(), period - INT_MAX - 5000);
 }
 
 TEST_F(LongPeriod, ChangingOrStoppingThePeriodStartsTheCountAgain)
