@@ -1,12 +1,9 @@
 #include "links/ChunkHandOver.h"
 
-#include <QMetaObject>
-#include <QObject>
-
 namespace korvex {
 
-ChunkHandOver::ChunkHandOver(QObject* uiContext, Deliver deliver)
-    : uiContext_(uiContext)
+ChunkHandOver::ChunkHandOver(Wake wake, Deliver deliver)
+    : wake_(std::move(wake))
     , deliver_(std::move(deliver))
 {
 }
@@ -30,8 +27,7 @@ void ChunkHandOver::handOver(std::vector<char> chunk)
         return;
     chunk_ = std::move(chunk);
     state_ = State::Waiting;
-    // The queued call holds the hand-over alive, so one that runs after the reader has gone finds no chunk.
-    QMetaObject::invokeMethod(uiContext_, [self = shared_from_this()] { self->serve(); }, Qt::QueuedConnection);
+    wake_();
     changed_.wait(lock, [this] { return state_ == State::Idle || (released_ && state_ == State::InHandler); });
 }
 

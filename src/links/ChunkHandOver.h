@@ -3,23 +3,21 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <mutex>
 #include <vector>
-
-class QObject;
 
 namespace korvex {
 
 // Carries received chunks from the reader thread to the UI thread, one at a time: the reader blocks in
 // handOver() until the UI thread's handler has returned. While no hand-over is under way the delivery
 // gate is open.
-class ChunkHandOver : public std::enable_shared_from_this<ChunkHandOver> {
+class ChunkHandOver {
 public:
     using Deliver = std::function<void(const char* data, std::uint32_t len)>;
+    // Called on the reader thread: must make the UI thread call serve() soon, without waiting for it.
+    using Wake = std::function<void()>;
 
-    // uiContext must live on the UI thread and outlive every hand-over.
-    ChunkHandOver(QObject* uiContext, Deliver deliver);
+    ChunkHandOver(Wake wake, Deliver deliver);
 
     bool gateOpen() const;
     // True while the UI thread runs the handler of a chunk.
@@ -41,7 +39,7 @@ private:
         InHandler, // the UI thread is running its handler
     };
 
-    QObject* uiContext_;
+    Wake wake_;
     Deliver deliver_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -240,11 +240,13 @@ bool TCP2110::configureDevice()
 
 void TCP2110::startReader()
 {
-    handOver_ = std::make_shared<ChunkHandOver>(this, [this](const char* data, std::uint32_t len) {
-        const TReceiveData handler = OnReceiveData;
-        if (handler)
-            handler(data, len);
-    });
+    handOver_ = std::make_shared<ChunkHandOver>(
+        [this] { QMetaObject::invokeMethod(this, "serveHandOver", Qt::QueuedConnection); },
+        [this](const char* data, std::uint32_t len) {
+            const TReceiveData handler = OnReceiveData;
+            if (handler)
+                handler(data, len);
+        });
     const auto read = library_->api().Read;
     void* const device = device_;
     reader_ = std::make_unique<cp2110::TReadThread>(
@@ -258,6 +260,12 @@ void TCP2110::startReader()
         closeDevice();
         throw std::runtime_error("Failed to Create Thread!");
     }
+}
+
+void TCP2110::serveHandOver()
+{
+    if (handOver_)
+        handOver_->serve();
 }
 
 void TCP2110::failConnect()

@@ -96,6 +96,10 @@ public:
     TNotifyEvent OnDeviceChange;
 
 private:
+    // Runs the handler of a chunk the reader waits to hand over; queued by the reader, carries no data, so
+    // a late one finds nothing to do.
+    Q_INVOKABLE void serveHandOver();
+
     void enumerateAtStart();
     bool openNamedDevice();
     bool configureDevice();
