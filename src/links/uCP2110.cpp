@@ -264,8 +264,10 @@ void TCP2110::startReader()
 
 void TCP2110::serveHandOver()
 {
-    if (handOver_)
-        handOver_->serve();
+    // Held for the call: a handler that disconnects releases the link's own reference.
+    const std::shared_ptr<ChunkHandOver> handOver = handOver_;
+    if (handOver)
+        handOver->serve();
 }
 
 void TCP2110::failConnect()
