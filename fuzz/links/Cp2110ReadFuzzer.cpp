@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Bytes expected;
     bool failed = false;
     for (std::size_t r = 0; r < reportCount && at < size; ++r) {
-        const std::size_t n = std::min<std::size_t>(data[at++] % 72, size - at);
+        const std::size_t length = data[at++] % 72;
+        const std::size_t n = std::min(length, size - at);
         Bytes report(data + at, data + at + n);
         at += n;
         if (!failed && report.empty())
@@ -70,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Cp2110Device device(std::make_unique<ScriptedConnection>(std::move(reports)), HidDeviceInfo{"/dev/hidraw0", 0x10C4, 0xEA80, "F"});
     Bytes received;
     Bytes buffer(2048);
-    for (int round = 0; round < 200; ++round) {
+    // Each read either returns bytes or ends the loop, so it ends once the reports are used up.
+    for (;;) {
         const std::uint32_t want = at < size ? 1 + data[at++] * 8 % 2048 : 2048;
         std::uint32_t got = 0;
         const int status = device.read(buffer.data(), want, got);
