@@ -47,7 +47,7 @@ public:
 
     // Opens and configures the device named by DeviceName and starts the reader. On failure raises
     // OnError(101, "") and returns false; throws std::runtime_error("Failed to Create Thread!") when the
-    // reader cannot start.
+    // reader cannot start. While already connected it changes nothing and returns true.
     bool Connect();
     // Stops the reader, closes the device, raises OnDisconnect; safe in any state.
     void Disconnect();
