@@ -1,0 +1,156 @@
+// Per-frame cost of the whole path in the main window (a received 17-byte chunk: decode, meter panel, chart,
+// record gate, AppendRecord, grid model and grid view, then the pending events painted as the UI would) with
+// the record table at 1,000, 100,000 and 1,000,000 rows, and the memory a row takes at a million.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QByteArray>
+#include <QCheckBox>
+#include <QTest>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <unistd.h>
+
+#include "records/TableEngine.h"
+#include "shell/ufrmMain.h"
+#include "sim/SimulatedMeter.h"
+
+using namespace korvex;
+
+namespace {
+
+std::vector<std::uint8_t> FrameOf(std::uint64_t i)
+{
+    sim::SimReading r;
+    r.mainMode = mmC;
+    r.mainRaw = static_cast<std::uint16_t>(1000 + i % 18000);
+    r.mainPoint = 3;
+    r.mainUnit = unF;
+    r.subMode = smD;
+    r.subRaw = static_cast<std::uint16_t>(i % 100);
+    r.subPoint = 3;
+    r.subKind = rkNumber;
+    const auto payload = sim::EncodePayload(r);
+    std::vector<std::uint8_t> frame(sim::kFrameSize);
+    frame[0] = 0x00;
+    frame[1] = 0x0D;
+    std::copy(payload.begin(), payload.end(), frame.begin() + 2);
+    frame[sim::kFrameSize - 2] = 0x0D;
+    frame[sim::kFrameSize - 1] = 0x0A;
+    return frame;
+}
+
+// The receiver looks for the terminator in the hexadecimal text, so a payload whose digits spell "0D0A"
+// would cut its frame short; such counts are skipped.
+bool WholeFrame(const std::vector<std::uint8_t>& frame)
+{
+    const QByteArray hex = QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size())).toHex().toUpper();
+    return hex.indexOf("0D0A") == hex.size() - 4;
+}
+
+// A C reading whose count changes every frame, so every frame passes the record gate with Repeat off.
+// Advances i past the frame it returns.
+std::vector<std::uint8_t> NextFrame(std::uint64_t& i)
+{
+    std::vector<std::uint8_t> frame = FrameOf(i++);
+    while (!WholeFrame(frame))
+        frame = FrameOf(i++);
+    return frame;
+}
+
+std::size_t ResidentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+// The shown window with its table filled through the same path; one at a time, rebuilt when the size changes.
+struct FilledWindow {
+    std::unique_ptr<TfrmMain> window;
+    int rows = 0;
+    std::uint64_t next = 0;
+    double bytesPerRow = 0;
+
+    void Feed()
+    {
+        const std::vector<std::uint8_t> frame = NextFrame(next);
+        window->Decoder().CP21101ReceiveData(reinterpret_cast<const char*>(frame.data()),
+                                             static_cast<std::uint32_t>(frame.size()));
+    }
+
+    void Build(int wanted)
+    {
+        window.reset();
+        QApplication::processEvents();
+        window = std::make_unique<TfrmMain>();
+        window->MeterState().DecimalSep = std::string(1, '.');
+        window->cbRepeat()->setChecked(false);
+        window->show();
+        (void)QTest::qWaitForWindowExposed(window.get());
+        QApplication::processEvents();
+        next = 0;
+        const std::size_t before = ResidentBytes();
+        while (window->cds1().RecordCount() < wanted) {
+            Feed();
+            if (next % 4096 == 0)
+                QApplication::processEvents();
+        }
+        QApplication::processEvents();
+        bytesPerRow = static_cast<double>(ResidentBytes() - before) / wanted;
+        rows = wanted;
+    }
+};
+
+FilledWindow& Window(int rows)
+{
+    static FilledWindow filled;
+    if (!filled.window || filled.rows != rows)
+        filled.Build(rows);
+    return filled;
+}
+
+std::map<int, double> g_perFrameUs;
+
+void BM_WholePathFrame(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    FilledWindow& filled = Window(rows);
+    const int startRows = filled.window->cds1().RecordCount();
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        filled.Feed();
+        QCoreApplication::processEvents();
+    }
+    const auto elapsed = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start);
+    if (filled.window->cds1().RecordCount() != startRows + static_cast<int>(state.iterations()))
+        state.SkipWithError(("a frame did not reach the table: " + std::to_string(startRows) + " -> " + std::to_string(filled.window->cds1().RecordCount())).c_str());
+    g_perFrameUs[rows] = elapsed.count() / static_cast<double>(state.iterations());
+    state.counters["rows"] = rows;
+    state.counters["bytes_per_row"] = filled.bytesPerRow;
+}
+// A fixed number of frames per run keeps the table near its starting size.
+BENCHMARK(BM_WholePathFrame)->Arg(1000)->Arg(100000)->Arg(1000000)->Iterations(2000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (g_perFrameUs.count(1000) != 0) {
+        for (const auto& [rows, us] : g_perFrameUs)
+            std::printf("per frame at %d rows: %.1f us, %.2fx the cost at 1000 rows\n", rows, us, us / g_perFrameUs[1000]);
+    }
+    return 0;
+}
