@@ -2,14 +2,20 @@
 //   korvex_window_snapshot <window.png> [payload-hex ...]   (default payload: the worked example)
 //   korvex_window_snapshot --sheet <sheet.png>              (tool bar pictures, icon and panel pictures)
 //   korvex_window_snapshot --icon <icon.png> <size>         (the program icon, for packaging)
+//   korvex_window_snapshot --live <window.png> <seconds>    (clicks "Connection", runs, then takes the picture;
+//                                                             run from build/demo for the simulated meter)
 #include <QApplication>
+#include <QEventLoop>
 #include <QPainter>
+#include <QTimer>
+#include <QToolButton>
 #include <QStringList>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "display/DisplayPictures.h"
+#include "links/uCP2110.h"
 #include "shell/ImageList.h"
 #include "shell/ufrmMain.h"
 
@@ -60,6 +66,18 @@ int main(int argc, char** argv)
         return PictureSheet().save(args[2]) ? 0 : 1;
     if (args.size() >= 4 && args[1] == QLatin1String("--icon"))
         return korvex::PaintApplicationIcon(args[3].toInt()).save(args[2]) ? 0 : 1;
+    if (args.size() >= 4 && args[1] == QLatin1String("--live")) {
+        korvex::TfrmMain window;
+        window.show();
+        window.btnConnect()->click();
+        // A local loop: quitting the application would close the window and ask the quit question.
+        QEventLoop running;
+        QTimer::singleShot(args[3].toInt() * 1000, &running, &QEventLoop::quit);
+        running.exec();
+        const bool saved = window.grab().save(args[2]);
+        window.CP21101().Disconnect();
+        return saved ? 0 : 1;
+    }
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: %s <window.png> [payload-hex ...] | --sheet <sheet.png>\n", argv[0]);
         return 2;
