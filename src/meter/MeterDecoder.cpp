@@ -89,6 +89,16 @@ void TMeterDecoder::AppendHex(const unsigned char* bytes, std::uint32_t len)
 
 void TMeterDecoder::ExtractFrame()
 {
+    Extract(false);
+}
+
+void TMeterDecoder::ExtractSerialFrame()
+{
+    Extract(true);
+}
+
+void TMeterDecoder::Extract(bool serialLink)
+{
     std::string& text = state_.ReceiveText;
     // A plain text search: the terminator may also be found across the digits of two bytes.
     const std::size_t match = text.find(FrameTerminator);
@@ -98,30 +108,13 @@ void TMeterDecoder::ExtractFrame()
         text.clear();
         return;
     }
-    if (match >= FrameHead.size() && match - FrameHead.size() == PayloadLength) {
+    // The bridge link takes what lies between the head and the terminator. The serial link takes everything
+    // between the head and the last four characters, so only a text that holds exactly one frame at the
+    // moment its terminator arrives is decoded there.
+    const bool whole = serialLink ? text.size() == FrameTextLength
+                                  : match >= FrameHead.size() && match - FrameHead.size() == PayloadLength;
+    if (whole) {
         // Copy the payload out before the text it lies in is cut.
-        char payload[PayloadLength];
-        text.copy(payload, PayloadLength, FrameHead.size());
-        text.erase(0, match + FrameTerminator.size());
-        DecodePayload(std::string_view(payload, PayloadLength));
-        return;
-    }
-    text.erase(0, match + FrameTerminator.size());
-}
-
-void TMeterDecoder::ExtractSerialFrame()
-{
-    std::string& text = state_.ReceiveText;
-    const std::size_t match = text.find(FrameTerminator);
-    if (match == std::string::npos)
-        return;
-    if (text.compare(0, FrameHead.size(), FrameHead) != 0) {
-        text.clear();
-        return;
-    }
-    // The serial link takes everything between the head and the last four characters, so only a text that
-    // holds exactly one frame at the moment its terminator arrives is decoded.
-    if (text.size() == FrameTextLength) {
         char payload[PayloadLength];
         text.copy(payload, PayloadLength, FrameHead.size());
         text.erase(0, match + FrameTerminator.size());

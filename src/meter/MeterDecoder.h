@@ -36,6 +36,7 @@ public:
 private:
     void AppendHex(const unsigned char* bytes, std::uint32_t len);
     void ExtractSerialFrame();
+    void Extract(bool serialLink);
     void LimitReceiveText();
 
     TMeterState& state_;
