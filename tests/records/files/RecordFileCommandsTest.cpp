@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardItemModel>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -19,6 +21,13 @@ namespace {
 
 using test::AnswerModal;
 using test::Named;
+
+// Set before main so that the file dialogs keep their remembered folders and history apart from the user's
+// own settings, which they would otherwise read and add to.
+[[maybe_unused]] const bool settingsKeptApart = [] {
+    QStandardPaths::setTestModeEnabled(true);
+    return true;
+}();
 
 // What a modal box showed before the test closed it.
 struct ShownBox {
@@ -53,7 +62,9 @@ void AnswerBoxWithOk(QList<ShownBox>& shown)
                 });
 }
 
-// Types `name` into the file dialog and confirms it.
+// Goes to the folder of `name`, types its file name into the dialog and confirms it.
+// The name is typed into the edit rather than passed to selectFile(): selectFile() leaves the edit alone
+// once the shown dialog's edit has keyboard focus, which depends on when the window got activated.
 void ChooseFile(const QString& dialogName, const QString& name, QStringList* filters = nullptr,
                 QString* defaultSuffix = nullptr)
 {
@@ -64,11 +75,16 @@ void ChooseFile(const QString& dialogName, const QString& name, QStringList* fil
             *filters = dialog->nameFilters();
         if (defaultSuffix)
             *defaultSuffix = dialog->defaultSuffix();
+        const QFileInfo file(name);
         // As a user would, show the files of the name's kind before picking it.
-        for (const QString& filter : dialog->nameFilters())
-            if (filter.contains("*." + QFileInfo(name).suffix()))
-                dialog->selectNameFilter(filter);
-        dialog->selectFile(name);
+        if (!file.suffix().isEmpty())
+            for (const QString& filter : dialog->nameFilters())
+                if (filter.contains("*." + file.suffix() + ")"))
+                    dialog->selectNameFilter(filter);
+        dialog->setDirectory(file.absolutePath());
+        auto* nameEdit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(nameEdit, nullptr);
+        nameEdit->setText(file.fileName());
         QMetaObject::invokeMethod(dialog, "accept");
         if (dialog->isVisible()) {
             ADD_FAILURE() << "the dialog did not take " << name.toStdString();
