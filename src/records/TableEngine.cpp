@@ -198,6 +198,77 @@ void TTable::Post()
     Notify(static_cast<int>(m_rows.size()) - 1);
 }
 
+void TTable::PostRow(std::span<const CellValue> values)
+{
+    if (m_editing)
+        Post();
+    if (values.size() > m_fields.size())
+        CheckField(FieldCount());
+    if (m_rows.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        throw std::length_error("The table holds the largest number of rows it can count");
+
+    m_resolved.assign(m_fields.size(), CellValue{});
+    m_numberTexts.resize(m_fields.size());
+    std::size_t size = NullMaskSize(m_fields.size());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const CellValue& value = values[i];
+        const FieldDef& def = m_fields[i];
+        CellValue& stored = m_resolved[i];
+        if (value.kind == CellValue::Kind::Missing)
+            continue;
+        if (def.type == FieldType::Text) {
+            if (value.kind == CellValue::Kind::Integer) {
+                m_numberTexts[i] = std::to_string(value.integer);
+                stored.text = CutAndTrim(m_numberTexts[i], def.size);
+            } else {
+                stored.text = CutAndTrim(value.text, def.size);
+            }
+            stored.kind = CellValue::Kind::Text;
+            size += LengthPrefixSize(stored.text.size()) + stored.text.size();
+            continue;
+        }
+        if (value.kind == CellValue::Kind::Integer) {
+            stored.integer = value.integer;
+        } else {
+            if (value.text.empty())
+                continue;
+            std::string_view digits = value.text;
+            if (digits.front() == '+')
+                digits.remove_prefix(1);
+            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), stored.integer);
+            if (digits.empty() || digits.front() == '+' || error != std::errc() ||
+                end != digits.data() + digits.size())
+                throw std::invalid_argument("'" + std::string(value.text) + "' is not a valid integer value");
+        }
+        stored.kind = CellValue::Kind::Integer;
+        size += sizeof(std::int32_t);
+    }
+
+    RowLocation where = 0;
+    char* out = Allocate(size, where);
+    char* mask = out;
+    std::memset(mask, 0, NullMaskSize(m_fields.size()));
+    out += NullMaskSize(m_fields.size());
+    for (std::size_t i = 0; i < m_resolved.size(); ++i) {
+        const CellValue& v = m_resolved[i];
+        if (v.kind == CellValue::Kind::Missing)
+            continue;
+        mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
+        if (v.kind == CellValue::Kind::Integer) {
+            std::memcpy(out, &v.integer, sizeof v.integer);
+            out += sizeof v.integer;
+        } else {
+            out = WriteLength(out, v.text.size());
+            std::memcpy(out, v.text.data(), v.text.size());
+            out += v.text.size();
+        }
+    }
+
+    m_rows.push_back(where);
+    m_changeLog.push_back(m_nextSequence++);
+    Notify(static_cast<int>(m_rows.size()) - 1);
+}
+
 void TTable::Cancel()
 {
     m_editing = false;

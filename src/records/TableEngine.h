@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,18 @@ struct FieldDef {
     std::string name;
     FieldType type;
     int size;  // width of a text field in characters; 0 for integers
+};
+
+// One value of a row handed to TTable::PostRow.
+struct CellValue {
+    enum class Kind : std::uint8_t {
+        Missing,  // the field holds no value
+        Integer,  // `integer`, stored as SetInteger stores it
+        Text,     // `text`, stored as SetText stores it
+    };
+    Kind kind = Kind::Missing;
+    std::int32_t integer = 0;
+    std::string_view text;
 };
 
 // An in-memory table with typed fields whose rows are only appended (through an edit row that is posted)
@@ -43,6 +56,10 @@ public:
     // SetInteger on a text field stores the number's decimal text.
     void SetText(int field, std::string_view bytes);
     void Post();
+    // Stores a whole row in one step, as Append, SetInteger or SetText for every value that is not
+    // missing, and Post would; fields past the end of `values` stay missing. When a value does not fit
+    // its field it throws what that setter throws, stores nothing, and leaves no edit row open.
+    void PostRow(std::span<const CellValue> values);
     void Cancel();
     bool Editing() const;
 
@@ -94,6 +111,9 @@ private:
 
     std::vector<FieldDef> m_fields;
     std::vector<EditValue> m_edit;
+    // PostRow's values as they will be stored, and the decimal texts of integers put in text fields.
+    std::vector<CellValue> m_resolved;
+    std::vector<std::string> m_numberTexts;
     bool m_editing = false;
     std::vector<Block> m_blocks;
     std::vector<RowLocation> m_rows;

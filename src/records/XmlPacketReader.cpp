@@ -3,11 +3,14 @@
 #include <QHash>
 #include <QString>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "records/Windows1252.h"
@@ -36,6 +39,12 @@ constexpr std::string_view kChangeLogStart = " CHANGE_LOG=\"";
 bool IsStandInControl(unsigned char byte)
 {
     return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
+// A byte that goes to the parser as it is and cannot begin the change list's name.
+bool IsPlainCharacter(unsigned char byte)
+{
+    return byte > ' ' && byte < 0x80;
 }
 
 // UTF-8 form in which each file byte is handed to the parser.
@@ -77,26 +86,43 @@ const std::array<char, 0x10000>& BytesOfUnits()
     return *table;
 }
 
-void ToBytes(QStringView text, std::string& out)
+// Appends the text's Windows-1252 bytes to `out`, at most `limit` of them.
+void AppendBytes(QStringView text, std::size_t limit, std::string& out)
 {
     const auto& bytes = BytesOfUnits();
-    out.clear();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i].unicode();
-        out.push_back(bytes[unit]);
+    const std::size_t start = out.size();
+    out.resize(start + std::min(static_cast<std::size_t>(text.size()), limit));
+    char* to = out.data() + start;
+    char* const full = out.data() + out.size();
+    const char16_t* unit = text.utf16();
+    const char16_t* const end = unit + text.size();
+    while (to < full && unit < end) {
+        const char16_t u = *unit++;
+        *to++ = u < 0x80 ? static_cast<char>(u) : bytes[u];
         // A character outside the basic plane is one "?", not two.
-        if (QChar::isHighSurrogate(unit) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
+        if (QChar::isHighSurrogate(u) && unit < end && QChar::isLowSurrogate(*unit))
+            ++unit;
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+void ToBytes(QStringView text, std::string& out)
+{
+    out.clear();
+    AppendBytes(text, static_cast<std::size_t>(text.size()), out);
 }
 
 // The packet as read: its fields and its rows, each row a run of cells, one per field:
 // a tag byte (0 missing, 1 integer of 4 bytes, 2 text with a 4-byte length), then the value.
+// Rows are kept in pieces that are never grown past what they reserved, so a large packet is not copied
+// again and again as it grows; a row never straddles two pieces.
 struct TemporaryTable {
     std::vector<FieldDef> fields;
-    std::string cells;
+    std::vector<std::string> pieces;
     std::size_t rows = 0;
 };
+
+constexpr std::size_t kPieceBytes = 1 << 20;
 
 enum class Tag : char {
     Missing = 0,  // no value
@@ -175,7 +201,9 @@ private:
     QStringList m_fieldNames;
     std::vector<Tag> m_rowTags;
     std::vector<std::int32_t> m_rowIntegers;
-    std::vector<std::string> m_rowTexts;
+    // The row's texts, one after the other in m_rowText, each at its offset with its length.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_rowTextAt;
+    std::string m_rowText;
     std::string m_value;
 };
 
@@ -188,8 +216,20 @@ bool PacketParser::Feed()
     m_utf8.resize(got * 3);
     char* out = m_utf8.data();
     qint64 kept = 0;
+    const char* const bytes = m_chunk.data();
     for (qint64 i = 0; i < got; ++i) {
-        const auto b = static_cast<unsigned char>(m_chunk[static_cast<std::size_t>(i)]);
+        if (!m_inChangeLog && m_changeLogMatched == 0) {
+            // A run of characters that neither begin the change list's name nor need converting.
+            const qint64 start = i;
+            while (i < got && IsPlainCharacter(static_cast<unsigned char>(bytes[i])))
+                ++i;
+            std::memcpy(out, bytes + start, static_cast<std::size_t>(i - start));
+            out += i - start;
+            kept += i - start;
+            if (i == got)
+                break;
+        }
+        const auto b = static_cast<unsigned char>(bytes[i]);
         if (m_inChangeLog) {
             if (b == '"')
                 m_inChangeLog = false;
@@ -304,11 +344,14 @@ bool PacketParser::AddRow(TemporaryTable& table)
     const std::size_t fieldCount = table.fields.size();
     m_rowTags.assign(fieldCount, Tag::Missing);
     m_rowIntegers.resize(fieldCount);
-    m_rowTexts.resize(fieldCount);
+    m_rowTextAt.resize(fieldCount);
+    m_rowText.clear();
 
     // Attributes normally follow the field order, so the next field is tried before the lookup.
+    // Held const, the list is shared with the parser rather than copied.
+    const QXmlStreamAttributes attributes = m_xml.attributes();
     qsizetype expected = 0;
-    for (const QXmlStreamAttribute& attribute : m_xml.attributes()) {
+    for (const QXmlStreamAttribute& attribute : attributes) {
         const QStringView name = attribute.name();
         int index = -1;
         if (expected < m_fieldNames.size() && name == m_fieldNames[expected])
@@ -321,28 +364,39 @@ bool PacketParser::AddRow(TemporaryTable& table)
 
         const auto at = static_cast<std::size_t>(index);
         const FieldDef& field = table.fields[at];
-        ToBytes(attribute.value(), m_value);
         if (field.type == FieldType::Integer) {
+            ToBytes(attribute.value(), m_value);
             const auto number = ParseWholeNumber(m_value);
             if (!number)
                 return false;
             m_rowIntegers[at] = *number;
             m_rowTags[at] = Tag::Integer;
         } else {
-            m_rowTexts[at].assign(m_value, 0, static_cast<std::size_t>(field.size));
+            const std::size_t start = m_rowText.size();
+            AppendBytes(attribute.value(), static_cast<std::size_t>(field.size), m_rowText);
+            m_rowTextAt[at] = {static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(m_rowText.size() - start)};
             m_rowTags[at] = Tag::Text;
         }
     }
 
-    std::string& cells = table.cells;
+    std::size_t rowBytes = fieldCount + m_rowText.size();
+    for (std::size_t f = 0; f < fieldCount; ++f) {
+        if (m_rowTags[f] != Tag::Missing)
+            rowBytes += sizeof(std::uint32_t);
+    }
+    if (table.pieces.empty() || table.pieces.back().capacity() - table.pieces.back().size() < rowBytes) {
+        table.pieces.emplace_back();
+        table.pieces.back().reserve(std::max(kPieceBytes, rowBytes));
+    }
+    std::string& cells = table.pieces.back();
     for (std::size_t f = 0; f < fieldCount; ++f) {
         cells.push_back(static_cast<char>(m_rowTags[f]));
         if (m_rowTags[f] == Tag::Integer) {
             cells.append(reinterpret_cast<const char*>(&m_rowIntegers[f]), sizeof(std::int32_t));
         } else if (m_rowTags[f] == Tag::Text) {
-            const auto length = static_cast<std::uint32_t>(m_rowTexts[f].size());
+            const auto [start, length] = m_rowTextAt[f];
             cells.append(reinterpret_cast<const char*>(&length), sizeof length);
-            cells.append(m_rowTexts[f]);
+            cells.append(m_rowText, start, length);
         }
     }
     ++table.rows;
@@ -353,33 +407,36 @@ bool PacketParser::AddRow(TemporaryTable& table)
 // cannot take makes the engine throw; the caller turns that into a failed read.
 bool CopyByPosition(const TemporaryTable& source, TTable& target)
 {
-    const char* at = source.cells.data();
-    for (std::size_t row = 0; row < source.rows; ++row) {
-        if (source.fields.size() > static_cast<std::size_t>(target.FieldCount()))
-            return false;
-        target.Append();
-        for (std::size_t f = 0; f < source.fields.size(); ++f) {
-            const auto tag = static_cast<Tag>(*at++);
-            const int field = static_cast<int>(f);
-            if (tag == Tag::Integer) {
-                std::int32_t value = 0;
-                std::memcpy(&value, at, sizeof value);
-                at += sizeof value;
-                target.SetInteger(field, value);
-            } else if (tag == Tag::Text) {
-                std::uint32_t length = 0;
-                std::memcpy(&length, at, sizeof length);
-                at += sizeof length;
-                try {
-                    target.SetText(field, std::string_view(at, length));
-                } catch (const std::invalid_argument&) {
-                    target.Cancel();
-                    return false;
+    if (source.rows > 0 && source.fields.size() > static_cast<std::size_t>(target.FieldCount()))
+        return false;
+    std::vector<CellValue> row(source.fields.size());
+    for (const std::string& piece : source.pieces) {
+        const char* at = piece.data();
+        const char* const end = at + piece.size();
+        while (at < end) {
+            for (CellValue& cell : row) {
+                const auto tag = static_cast<Tag>(*at++);
+                if (tag == Tag::Integer) {
+                    cell.kind = CellValue::Kind::Integer;
+                    std::memcpy(&cell.integer, at, sizeof cell.integer);
+                    at += sizeof cell.integer;
+                } else if (tag == Tag::Text) {
+                    std::uint32_t length = 0;
+                    std::memcpy(&length, at, sizeof length);
+                    at += sizeof length;
+                    cell.kind = CellValue::Kind::Text;
+                    cell.text = std::string_view(at, length);
+                    at += length;
+                } else {
+                    cell.kind = CellValue::Kind::Missing;
                 }
-                at += length;
+            }
+            try {
+                target.PostRow(row);
+            } catch (const std::invalid_argument&) {
+                return false;
             }
         }
-        target.Post();
     }
     return true;
 }
