@@ -16,37 +16,40 @@ bool EndsLineOrText(char c)
     return c == '\r' || c == '\n' || c == '\0';
 }
 
-bool StorePiece(TTable& target, int field, std::string_view piece)
+// Reads one value of the line for the field at `field`; false when the line has no such field or the
+// value does not fit it.
+bool ReadPiece(const TTable& target, std::size_t field, std::string_view piece, CellValue& cell)
 {
-    if (field >= target.FieldCount())
+    if (field >= target.Fields().size())
         return false;
-    if (target.Fields()[static_cast<std::size_t>(field)].type == FieldType::Integer) {
+    if (target.Fields()[field].type == FieldType::Integer) {
         const auto number = ParseWholeNumber(piece);
         if (!number)
             return false;
-        target.SetInteger(field, *number);
+        cell = {CellValue::Kind::Integer, *number, {}};
     } else {
-        target.SetText(field, piece);
+        cell = {CellValue::Kind::Text, 0, piece};
     }
     return true;
 }
 
-bool AppendRow(TTable& target, std::string_view line)
+// Posts the line's values as one row; the cells are reused from line to line.
+bool AppendRow(TTable& target, std::string_view line, std::vector<CellValue>& cells)
 {
-    target.Append();
-    int field = 0;
+    // A row still being edited is posted before the line's, as opening a new edit row would.
+    if (target.Editing())
+        target.Post();
+    cells.clear();
     for (;;) {
         const std::size_t tab = line.find('\t');
-        if (!StorePiece(target, field, line.substr(0, tab))) {
-            target.Cancel();
+        CellValue& cell = cells.emplace_back();
+        if (!ReadPiece(target, cells.size() - 1, line.substr(0, tab), cell))
             return false;
-        }
         if (tab == std::string_view::npos)
             break;
         line.remove_prefix(tab + 1);
-        ++field;
     }
-    target.Post();
+    target.PostRow(cells);
     return true;
 }
 
@@ -59,10 +62,11 @@ bool ReadTabText(QIODevice& in, TTable& target)
     bool afterCR = false;
     bool textEnded = false;
     std::size_t lines = 0;
+    std::vector<CellValue> cells;
 
     auto finishLine = [&]() {
         ++lines;
-        const bool stored = lines == 1 || AppendRow(target, line);  // the first line is the header
+        const bool stored = lines == 1 || AppendRow(target, line, cells);  // the first line is the header
         line.clear();
         return stored;
     };

@@ -47,6 +47,41 @@ bool IsPlainCharacter(unsigned char byte)
     return byte > ' ' && byte < 0x80;
 }
 
+// Length of the run of plain characters at the start of [from, end), looked at eight bytes at a time.
+std::size_t PlainRun(const char* from, const char* end)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    const char* at = from;
+    while (end - at >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        // High bit of a byte at 0x80 or above, or of a byte below 0x21 (the subtraction borrows into it).
+        if (((word | ((word - kOnes * 0x21) & ~word)) & kHighBits) != 0)
+            break;
+        at += 8;
+    }
+    while (at < end && IsPlainCharacter(static_cast<unsigned char>(*at)))
+        ++at;
+    return static_cast<std::size_t>(at - from);
+}
+
+// Whether every byte of [from, end) is a digit or a blank, as the change list's are.
+bool OnlyDigitsAndBlanks(const char* from, const char* end)
+{
+    bool all = true;
+    for (const char* at = from; at < end; ++at) {
+        const auto b = static_cast<unsigned char>(*at);
+        all &= (b >= '0' && b <= '9') || b == ' ';
+    }
+    return all;
+}
+
+bool SameName(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), static_cast<std::size_t>(a.size()) * 2) == 0;
+}
+
 // UTF-8 form in which each file byte is handed to the parser.
 struct ByteToUtf8 {
     std::array<std::array<char, 3>, 256> bytes{};
@@ -218,14 +253,22 @@ bool PacketParser::Feed()
     qint64 kept = 0;
     const char* const bytes = m_chunk.data();
     for (qint64 i = 0; i < got; ++i) {
-        if (!m_inChangeLog && m_changeLogMatched == 0) {
+        if (m_inChangeLog) {
+            // Its digits are dropped up to the closing quote, which goes on like any other byte.
+            const void* quote = std::memchr(bytes + i, '"', static_cast<std::size_t>(got - i));
+            const char* const stop = quote ? static_cast<const char*>(quote) : bytes + got;
+            if (!OnlyDigitsAndBlanks(bytes + i, stop))
+                return false;  // not a list of numbers
+            i = stop - bytes;
+            if (i == got)
+                break;
+        } else if (m_changeLogMatched == 0) {
             // A run of characters that neither begin the change list's name nor need converting.
-            const qint64 start = i;
-            while (i < got && IsPlainCharacter(static_cast<unsigned char>(bytes[i])))
-                ++i;
-            std::memcpy(out, bytes + start, static_cast<std::size_t>(i - start));
-            out += i - start;
-            kept += i - start;
+            const auto run = static_cast<qint64>(PlainRun(bytes + i, bytes + got));
+            std::memcpy(out, bytes + i, static_cast<std::size_t>(run));
+            out += run;
+            kept += run;
+            i += run;
             if (i == got)
                 break;
         }
@@ -354,9 +397,9 @@ bool PacketParser::AddRow(TemporaryTable& table)
     for (const QXmlStreamAttribute& attribute : attributes) {
         const QStringView name = attribute.name();
         int index = -1;
-        if (expected < m_fieldNames.size() && name == m_fieldNames[expected])
+        if (expected < m_fieldNames.size() && SameName(name, m_fieldNames[expected]))
             index = static_cast<int>(expected);
-        else if (name != u"RowState")
+        else if (!SameName(name, u"RowState"))
             index = m_fieldIndex.value(name.toString(), -1);
         if (index < 0)
             continue;  // RowState and attributes of no field
