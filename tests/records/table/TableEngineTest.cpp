@@ -240,3 +240,39 @@ TEST(TableEngine, ManyRowsAcrossStorageBlocksReadBack)
         EXPECT_EQ(t.ChangeLog()[static_cast<std::size_t>(i)], i + 1);
     }
 }
+
+TEST(TableEngine, PostRowStoresWhatAppendAndTheSettersStore)
+{
+    using K = CellValue::Kind;
+    TTable bulk(TwoFields(5));
+    TTable stepwise(TwoFields(5));
+    const std::vector<std::vector<CellValue>> rows = {
+        {{K::Integer, 7, {}}, {K::Text, 0, "abcdefgh"}},  // cut to width
+        {{K::Text, 0, "-12"}, {K::Text, 0, "ab  "}},      // number text into an integer field; trailing blanks
+        {{K::Missing, 0, {}}, {K::Integer, 42, {}}},     // no value; integer into a text field
+    };
+    for (const auto& row : rows) {
+        bulk.PostRow(row);
+        stepwise.Append();
+        for (int f = 0; f < 2; ++f) {
+            const CellValue& v = row[static_cast<std::size_t>(f)];
+            if (v.kind == K::Integer)
+                stepwise.SetInteger(f, v.integer);
+            else if (v.kind == K::Text)
+                stepwise.SetText(f, v.text);
+        }
+        stepwise.Post();
+    }
+    ASSERT_EQ(bulk.RecordCount(), stepwise.RecordCount());
+    for (int r = 0; r < bulk.RecordCount(); ++r) {
+        EXPECT_EQ(bulk.IsNull(r, 0), stepwise.IsNull(r, 0));
+        EXPECT_EQ(bulk.Integer(r, 0), stepwise.Integer(r, 0));
+        EXPECT_EQ(bulk.Text(r, 1), stepwise.Text(r, 1));
+    }
+    EXPECT_EQ(bulk.ChangeLog(), stepwise.ChangeLog());
+
+    // A value that does not fit stores nothing and leaves no edit row open.
+    EXPECT_THROW(bulk.PostRow(std::vector<CellValue>{{K::Text, 0, "x1"}, {K::Text, 0, "y"}}), std::invalid_argument);
+    EXPECT_EQ(bulk.RecordCount(), 3);
+    EXPECT_FALSE(bulk.Editing());
+}
