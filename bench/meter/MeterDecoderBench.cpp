@@ -5,23 +5,10 @@
 #include <vector>
 
 #include "meter/MeterDecoder.h"
+#include "meter/NullMeterView.h"
 
 namespace korvex {
 namespace {
-
-class NullMeterView : public IMeterView {
-public:
-    void UpdatePanel(PanelUpdate, const TMeterState&) override {}
-    int ChartAddValue(double) override { return 1; }
-    void ChartSetVerticalMin(double) override {}
-    void ChartSetVerticalMax(double) override {}
-    void SetCurrentPageText(const std::string&) override {}
-    bool RepeatTicked() const override { return true; }
-    bool IntervalTimerEnabled() const override { return false; }
-    void AppendRecord(const TMeterState&) override {}
-    void ToggleConnectionPicture() override {}
-    void RestartWatchdog() override {}
-};
 
 std::vector<std::uint8_t> Frame(std::uint16_t mainRaw)
 {

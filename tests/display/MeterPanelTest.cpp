@@ -12,24 +12,17 @@
 #include "display/PanelFrame.h"
 #include "meter/MeterDecoder.h"
 #include "shell/CControls.h"
+#include "meter/NullMeterView.h"
 
 namespace korvex {
 namespace {
 
 // The panel behind the decoder, as the main window puts it; chart and records are not involved here.
-class PanelView : public IMeterView {
+class PanelView : public NullMeterView {
 public:
     explicit PanelView(TMeterPanel& panel) : panel_(panel) {}
     void UpdatePanel(PanelUpdate update, const TMeterState& state) override { panel_.Apply(update, state); }
-    int ChartAddValue(double) override { return 1; }
-    void ChartSetVerticalMin(double) override {}
-    void ChartSetVerticalMax(double) override {}
-    void SetCurrentPageText(const std::string&) override {}
-    bool RepeatTicked() const override { return true; }
-    bool IntervalTimerEnabled() const override { return false; }
-    void AppendRecord(const TMeterState&) override {}
     void ToggleConnectionPicture() override { panel_.ToggleConnectionPicture(); }
-    void RestartWatchdog() override {}
 
 private:
     TMeterPanel& panel_;

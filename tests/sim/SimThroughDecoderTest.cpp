@@ -1,6 +1,7 @@
 #include "meter/MeterDecoder.h"
 #include "sim/SimulatedMeter.h"
 #include "sim/SimulatedStream.h"
+#include "meter/NullMeterView.h"
 
 #include <gtest/gtest.h>
 
@@ -9,18 +10,9 @@ using namespace korvex::sim;
 
 namespace {
 
-class SilentView : public IMeterView {
+class SilentView : public NullMeterView {
 public:
-    void UpdatePanel(PanelUpdate, const TMeterState&) override {}
-    int ChartAddValue(double) override { return 1; }
-    void ChartSetVerticalMin(double) override {}
-    void ChartSetVerticalMax(double) override {}
-    void SetCurrentPageText(const std::string&) override {}
-    bool RepeatTicked() const override { return true; }
-    bool IntervalTimerEnabled() const override { return false; }
     void AppendRecord(const TMeterState&) override { ++records; }
-    void ToggleConnectionPicture() override {}
-    void RestartWatchdog() override {}
     int records = 0;
 };
 
