@@ -70,6 +70,19 @@ std::string_view CutAndTrim(std::string_view bytes, int width)
     return bytes;
 }
 
+// The whole number a text names: optional sign, then decimal digits within 32 bits.
+std::int32_t ParseIntegerText(std::string_view bytes)
+{
+    std::string_view digits = bytes;
+    if (!digits.empty() && digits.front() == '+')
+        digits.remove_prefix(1);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || digits.front() == '+' || error != std::errc() || end != digits.data() + digits.size())
+        throw std::invalid_argument("'" + std::string(bytes) + "' is not a valid integer value");
+    return value;
+}
+
 }  // namespace
 
 TTable::TTable(std::vector<FieldDef> fields)
@@ -143,14 +156,7 @@ void TTable::SetText(int field, std::string_view bytes)
         v.integer = 0;
         return;
     }
-    std::string_view digits = bytes;
-    if (digits.front() == '+')
-        digits.remove_prefix(1);
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || digits.front() == '+' || error != std::errc() || end != digits.data() + digits.size())
-        throw std::invalid_argument("'" + std::string(bytes) + "' is not a valid integer value");
-    v.integer = value;
+    v.integer = ParseIntegerText(bytes);
     v.present = true;
 }
 
@@ -158,42 +164,17 @@ void TTable::Post()
 {
     if (!m_editing)
         return;
-    if (m_rows.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        throw std::length_error("The table holds the largest number of rows it can count");
-
-    std::size_t size = NullMaskSize(m_fields.size());
+    m_resolved.assign(m_fields.size(), CellValue{});
     for (std::size_t i = 0; i < m_fields.size(); ++i) {
         const EditValue& v = m_edit[i];
         if (!v.present)
             continue;
         if (m_fields[i].type == FieldType::Integer)
-            size += sizeof(std::int32_t);
+            m_resolved[i] = {CellValue::Kind::Integer, v.integer, {}};
         else
-            size += LengthPrefixSize(v.text.size()) + v.text.size();
+            m_resolved[i] = {CellValue::Kind::Text, 0, v.text};
     }
-
-    RowLocation where = 0;
-    char* out = Allocate(size, where);
-    char* mask = out;
-    std::memset(mask, 0, NullMaskSize(m_fields.size()));
-    out += NullMaskSize(m_fields.size());
-    for (std::size_t i = 0; i < m_fields.size(); ++i) {
-        const EditValue& v = m_edit[i];
-        if (!v.present)
-            continue;
-        mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
-        if (m_fields[i].type == FieldType::Integer) {
-            std::memcpy(out, &v.integer, sizeof v.integer);
-            out += sizeof v.integer;
-        } else {
-            out = WriteLength(out, v.text.size());
-            std::memcpy(out, v.text.data(), v.text.size());
-            out += v.text.size();
-        }
-    }
-
-    m_rows.push_back(where);
-    m_changeLog.push_back(m_nextSequence++);
+    StoreRow(m_resolved);
     m_editing = false;
     Notify(static_cast<int>(m_rows.size()) - 1);
 }
@@ -204,12 +185,10 @@ void TTable::PostRow(std::span<const CellValue> values)
         Post();
     if (values.size() > m_fields.size())
         CheckField(FieldCount());
-    if (m_rows.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        throw std::length_error("The table holds the largest number of rows it can count");
 
+    // Resolve every value to what its field stores before anything is stored, so a bad value stores nothing.
     m_resolved.assign(m_fields.size(), CellValue{});
     m_numberTexts.resize(m_fields.size());
-    std::size_t size = NullMaskSize(m_fields.size());
     for (std::size_t i = 0; i < values.size(); ++i) {
         const CellValue& value = values[i];
         const FieldDef& def = m_fields[i];
@@ -217,31 +196,33 @@ void TTable::PostRow(std::span<const CellValue> values)
         if (value.kind == CellValue::Kind::Missing)
             continue;
         if (def.type == FieldType::Text) {
+            std::string_view text = value.text;
             if (value.kind == CellValue::Kind::Integer) {
                 m_numberTexts[i] = std::to_string(value.integer);
-                stored.text = CutAndTrim(m_numberTexts[i], def.size);
-            } else {
-                stored.text = CutAndTrim(value.text, def.size);
+                text = m_numberTexts[i];
             }
-            stored.kind = CellValue::Kind::Text;
-            size += LengthPrefixSize(stored.text.size()) + stored.text.size();
-            continue;
+            stored = {CellValue::Kind::Text, 0, CutAndTrim(text, def.size)};
+        } else if (value.kind == CellValue::Kind::Integer) {
+            stored = {CellValue::Kind::Integer, value.integer, {}};
+        } else if (!value.text.empty()) {
+            stored = {CellValue::Kind::Integer, ParseIntegerText(value.text), {}};
         }
-        if (value.kind == CellValue::Kind::Integer) {
-            stored.integer = value.integer;
-        } else {
-            if (value.text.empty())
-                continue;
-            std::string_view digits = value.text;
-            if (digits.front() == '+')
-                digits.remove_prefix(1);
-            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), stored.integer);
-            if (digits.empty() || digits.front() == '+' || error != std::errc() ||
-                end != digits.data() + digits.size())
-                throw std::invalid_argument("'" + std::string(value.text) + "' is not a valid integer value");
-        }
-        stored.kind = CellValue::Kind::Integer;
-        size += sizeof(std::int32_t);
+    }
+    StoreRow(m_resolved);
+    Notify(static_cast<int>(m_rows.size()) - 1);
+}
+
+void TTable::StoreRow(std::span<const CellValue> values)
+{
+    if (m_rows.size() >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        throw std::length_error("The table holds the largest number of rows it can count");
+
+    std::size_t size = NullMaskSize(m_fields.size());
+    for (const CellValue& v : values) {
+        if (v.kind == CellValue::Kind::Integer)
+            size += sizeof(std::int32_t);
+        else if (v.kind == CellValue::Kind::Text)
+            size += LengthPrefixSize(v.text.size()) + v.text.size();
     }
 
     RowLocation where = 0;
@@ -249,8 +230,8 @@ void TTable::PostRow(std::span<const CellValue> values)
     char* mask = out;
     std::memset(mask, 0, NullMaskSize(m_fields.size()));
     out += NullMaskSize(m_fields.size());
-    for (std::size_t i = 0; i < m_resolved.size(); ++i) {
-        const CellValue& v = m_resolved[i];
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const CellValue& v = values[i];
         if (v.kind == CellValue::Kind::Missing)
             continue;
         mask[i / 8] = static_cast<char>(mask[i / 8] | (1 << (i % 8)));
@@ -266,7 +247,6 @@ void TTable::PostRow(std::span<const CellValue> values)
 
     m_rows.push_back(where);
     m_changeLog.push_back(m_nextSequence++);
-    Notify(static_cast<int>(m_rows.size()) - 1);
 }
 
 void TTable::Cancel()

@@ -106,12 +106,14 @@ private:
     // Start of the field's bytes in the row, or nullptr when the field holds no value.
     const char* FieldBytes(int row, int field) const;
     char* Allocate(std::size_t size, RowLocation& where);
+    // Packs one row of resolved values (one per field) and appends it with its change-list entry.
+    void StoreRow(std::span<const CellValue> values);
     void Notify(int row);
     void NotifyReset();
 
     std::vector<FieldDef> m_fields;
     std::vector<EditValue> m_edit;
-    // PostRow's values as they will be stored, and the decimal texts of integers put in text fields.
+    // A row's values as they will be stored, and the decimal texts of integers put in text fields.
     std::vector<CellValue> m_resolved;
     std::vector<std::string> m_numberTexts;
     bool m_editing = false;
