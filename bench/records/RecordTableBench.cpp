@@ -7,7 +7,7 @@
 #include <malloc.h>
 #include <memory>
 
-#include "records/RecordGrid.h"
+#include "records/ui/RecordGrid.h"
 #include "records/RecordGridModel.h"
 #include "records/RecordTable.h"
 

@@ -10,8 +10,8 @@
 #include "display/BarScale.h"
 #include "display/DisplayPictures.h"
 #include "meter/UnitTexts.h"
-#include "records/Windows1252.h"
-#include "shell/CControls.h"
+#include "meter/Windows1252.h"
+#include "widgets/CControls.h"
 
 namespace korvex {
 

@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 
 namespace korvex {
 

@@ -8,7 +8,7 @@
 
 #include "records/TabTextReader.h"
 #include "records/TabTextWriter.h"
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 #include "records/XmlPacketReader.h"
 #include "records/XmlPacketWriter.h"
 

@@ -1,6 +1,6 @@
 #include "records/RecordGridModel.h"
 
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 
 namespace korvex {
 

@@ -4,7 +4,7 @@
 #include <QTime>
 #include <array>
 
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 
 namespace korvex {
 namespace {

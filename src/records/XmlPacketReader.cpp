@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 #include "records/WholeNumber.h"
 
 namespace korvex {

@@ -1,8 +1,8 @@
 #include "shell/KorvexApplication.h"
 
-#include <QAbstractButton>
-#include <QMessageBox>
 #include <stdexcept>
+
+#include "widgets/ErrorReport.h"
 
 namespace korvex {
 
@@ -21,15 +21,6 @@ bool KorvexApplication::notify(QObject* receiver, QEvent* event)
         ReportException(std::runtime_error("Unknown error"));
     }
     return false;
-}
-
-void KorvexApplication::ReportException(const std::exception& error)
-{
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
-                    QString::fromUtf8(error.what()), QMessageBox::Ok);
-    box.setObjectName(QStringLiteral("ErrorReport"));
-    box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("OK"));
-    box.exec();
 }
 
 }  // namespace korvex

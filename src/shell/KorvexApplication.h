@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <exception>
 
 namespace korvex {
 
@@ -14,10 +13,6 @@ public:
     KorvexApplication(int& argc, char** argv);
 
     bool notify(QObject* receiver, QEvent* event) override;
-
-    // The standard error report: a critical message box titled with the application's name showing
-    // the error's text, with one OK button (objectName "OK").
-    static void ReportException(const std::exception& error);
 };
 
 }  // namespace korvex

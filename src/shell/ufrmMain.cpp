@@ -24,16 +24,16 @@
 #include "display/ArialFont.h"
 #include "display/MeterPanel.h"
 #include "links/uCP2110.h"
-#include "records/RecordClear.h"
-#include "records/RecordFileCommands.h"
-#include "records/RecordGrid.h"
+#include "records/ui/RecordClear.h"
+#include "records/ui/RecordFileCommands.h"
+#include "records/ui/RecordGrid.h"
 #include "records/RecordGridModel.h"
-#include "records/RecordSampling.h"
+#include "records/ui/RecordSampling.h"
 #include "records/RecordTable.h"
-#include "records/Windows1252.h"
-#include "shell/CControls.h"
+#include "meter/Windows1252.h"
+#include "widgets/CControls.h"
 #include "shell/ImageList.h"
-#include "shell/NewMsgDlg.h"
+#include "widgets/NewMsgDlg.h"
 
 namespace korvex {
 

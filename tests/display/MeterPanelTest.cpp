@@ -11,7 +11,7 @@
 #include "display/MeterPanel.h"
 #include "display/PanelFrame.h"
 #include "meter/MeterDecoder.h"
-#include "shell/CControls.h"
+#include "widgets/CControls.h"
 #include "meter/NullMeterView.h"
 
 namespace korvex {

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "records/RecordFileCommands.h"
+#include "records/ui/RecordFileCommands.h"
 #include "records/files/ModalAnswer.h"
 #include "records/files/RecordFilesFixture.h"
 

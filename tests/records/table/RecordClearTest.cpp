@@ -1,4 +1,4 @@
-#include "records/RecordClear.h"
+#include "records/ui/RecordClear.h"
 #include "records/RecordTable.h"
 
 #include <gtest/gtest.h>

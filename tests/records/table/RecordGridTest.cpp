@@ -1,4 +1,4 @@
-#include "records/RecordGrid.h"
+#include "records/ui/RecordGrid.h"
 #include "records/RecordGridModel.h"
 #include "records/RecordTable.h"
 

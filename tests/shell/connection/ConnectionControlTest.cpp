@@ -6,9 +6,9 @@
 #include "WindowFixture.h"
 #include "chart/uCharControl.h"
 #include "display/MeterPanel.h"
-#include "records/RecordSampling.h"
+#include "records/ui/RecordSampling.h"
 #include "records/TableEngine.h"
-#include "shell/CControls.h"
+#include "widgets/CControls.h"
 
 namespace korvex::testing {
 namespace {

@@ -16,8 +16,8 @@
 
 #include "display/MeterPanel.h"
 #include "meter/ReadingFormat.h"
-#include "shell/CControls.h"
-#include "records/RecordSampling.h"
+#include "widgets/CControls.h"
+#include "records/ui/RecordSampling.h"
 #include "shell/ufrmMain.h"
 
 namespace korvex {

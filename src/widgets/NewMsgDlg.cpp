@@ -1,6 +1,6 @@
-#include "shell/NewMsgDlg.h"
+#include "widgets/NewMsgDlg.h"
 
-#include "shell/TMessageForm.h"
+#include "widgets/TMessageForm.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "shell/CControls.h"
+#include "widgets/CControls.h"
 
 #include <QEvent>
 

@@ -1,4 +1,4 @@
-#include "records/RecordFileCommands.h"
+#include "records/ui/RecordFileCommands.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "records/RecordFiles.h"
-#include "shell/KorvexApplication.h"
-#include "shell/NewMsgDlg.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/NewMsgDlg.h"
 
 namespace korvex {
 namespace {
@@ -30,7 +30,7 @@ void Inform(const QString& text)
 
 void ReportError(const QString& text)
 {
-    KorvexApplication::ReportException(std::runtime_error(text.toStdString()));
+    ReportException(std::runtime_error(text.toStdString()));
 }
 
 // The one file the user confirmed, or an empty name when the dialog was cancelled.

@@ -1,4 +1,5 @@
 #include "shell/KorvexApplication.h"
+#include "widgets/ErrorReport.h"
 
 #include <QAbstractButton>
 #include <QEventLoop>
@@ -89,7 +90,7 @@ TEST(ErrorReport, SentEventThatThrowsReturnsUnhandled)
 TEST(ErrorReport, ReportExceptionShowsTheText)
 {
     ReportAnswerer answerer;
-    KorvexApplication::ReportException(std::runtime_error("Cannot open clipboard"));
+    korvex::ReportException(std::runtime_error("Cannot open clipboard"));
     EXPECT_EQ(answerer.seen.count, 1);
     EXPECT_EQ(answerer.seen.text, "Cannot open clipboard");
 }

@@ -1,5 +1,5 @@
-#include "shell/NewMsgDlg.h"
-#include "shell/TMessageForm.h"
+#include "widgets/NewMsgDlg.h"
+#include "widgets/TMessageForm.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,6 +1,6 @@
-#include "shell/TMessageForm.h"
+#include "widgets/TMessageForm.h"
 
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
-#include "records/RecordClear.h"
+#include "records/ui/RecordClear.h"
 
 #include <QString>
 
 #include "records/TableEngine.h"
-#include "shell/NewMsgDlg.h"
+#include "widgets/NewMsgDlg.h"
 
 namespace korvex {
 

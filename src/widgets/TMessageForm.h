@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/NewMsgDlg.h"
+#include "widgets/NewMsgDlg.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "records/Windows1252.h"
+#include "meter/Windows1252.h"
 
 #include <array>
 #include <unordered_map>

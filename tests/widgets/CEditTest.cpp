@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/CControls.h"
+#include "widgets/CControls.h"
 
 namespace korvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "records/RecordSampling.h"
+#include "records/ui/RecordSampling.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>

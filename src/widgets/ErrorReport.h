@@ -1,0 +1,12 @@
+#pragma once
+
+#include <exception>
+
+namespace korvex {
+
+// The standard error report: a critical message box titled with the application's name showing the
+// error's text, with one OK button (objectName "OK"). Errors that escape a handler end up here, and the
+// program goes on.
+void ReportException(const std::exception& error);
+
+}  // namespace korvex
