@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <stdexcept>
 
+#include "records/CsvFile.h"
 #include "records/RecordFiles.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/NewMsgDlg.h"
@@ -48,10 +49,15 @@ std::unique_ptr<QFileDialog> CreateSaveDialog2(QWidget* owner)
 {
     auto dialog = CreateFileDialog(owner, QStringLiteral("SaveDialog2"),
                                    {QStringLiteral("Excel File(*.xls)"), QStringLiteral("XML File(*.xml)"),
-                                    QStringLiteral("Txt File(*.txt)")});
+                                    QStringLiteral("Txt File(*.txt)"), CsvFilter});
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setDefaultSuffix(QStringLiteral("xls"));
+    // A name typed without an extension under the CSV filter becomes a ".csv" name, not an ".xls" one.
+    QFileDialog* shown = dialog.get();
+    QObject::connect(shown, &QFileDialog::filterSelected, shown, [shown](const QString& filter) {
+        shown->setDefaultSuffix(filter == CsvFilter ? QStringLiteral("csv") : QStringLiteral("xls"));
+    });
     return dialog;
 }
 
@@ -86,12 +92,16 @@ void ShowLoadFailedBox()
     box.exec();
 }
 
-void btnRecordSaveClick(QWidget* owner, TTable& cds1, const QTableView& DBGrid1)
+void btnRecordSaveClick(QWidget* owner, TTable& cds1, const QTableView& DBGrid1, const std::string& decimalSep)
 {
     const auto dialog = CreateSaveDialog2(owner);
     const QString fileName = AskFileName(*dialog);
     if (fileName.isEmpty())
         return;
+    if (dialog->selectedNameFilter() == CsvFilter) {
+        DBToCsv(cds1, fileName, decimalSep, SaveNotices{&Inform, &ReportError});
+        return;
+    }
     DBToFiles(cds1, fileName, GridColumnTitles(DBGrid1), SaveNotices{&Inform, &ReportError});
 }
 

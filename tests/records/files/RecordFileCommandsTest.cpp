@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -124,7 +125,7 @@ TEST_F(RecordFileCommands, SaveDialogAddsTheDefaultExtensionThenSavesAndOpensBac
     AnswerBoxWithOk(shown);
     btnRecordSaveClick(&window, cds1, grid);
 
-    EXPECT_EQ(filters, (QStringList{"Excel File(*.xls)", "XML File(*.xml)", "Txt File(*.txt)"}));
+    EXPECT_EQ(filters, (QStringList{"Excel File(*.xls)", "XML File(*.xml)", "Txt File(*.txt)", "CSV (*.csv)"}));
     EXPECT_EQ(suffix, "xls");
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].text, "Save table to specified file: " + dir.filePath("run1.xls") + " Scuss!");
@@ -194,6 +195,48 @@ TEST_F(RecordFileCommands, HeaderFollowsTheGridColumnsLeftToRight)
     grid.horizontalHeader()->moveSection(0, 8);
     EXPECT_EQ(GridColumnTitles(grid),
               (QStringList{"Time", "MMode", "MValue", "MUnit", "SMode", "SValue", "SUnit", "Freq", "NO"}));
+}
+
+TEST_F(RecordFileCommands, CsvFilterWritesCsvAndOnlyItDoes)
+{
+    // The CSV filter, with a name typed without extension and with one ending in ".csv".
+    ChooseFile("SaveDialog2", dir.filePath("run1.csv"));
+    AnswerBoxWithOk(shown);
+    btnRecordSaveClick(&window, cds1, grid, ".");
+    AnswerModal(Named("SaveDialog2"), [this](QWidget* w) {
+        auto* dialog = static_cast<QFileDialog*>(w);
+        // Picked from the list as a user picks it.
+        auto* filters = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(filters, nullptr);
+        filters->setCurrentIndex(filters->findText("CSV (*.csv)"));
+        emit filters->activated(filters->currentIndex());
+        emit filters->textActivated(filters->currentText());
+        dialog->setDirectory(dir.path());
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("run2");
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    AnswerBoxWithOk(shown);
+    btnRecordSaveClick(&window, cds1, grid, ".");
+    // The first filter with a ".csv" name keeps the rule of the other saves: tab text with ".xls" appended.
+    AnswerModal(Named("SaveDialog2"), [this](QWidget* w) {
+        auto* dialog = static_cast<QFileDialog*>(w);
+        dialog->setDirectory(dir.path());
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText("run3.csv");
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    AnswerBoxWithOk(shown);
+    btnRecordSaveClick(&window, cds1, grid, ".");
+
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[0].text, "Save table to specified file: " + dir.filePath("run1.csv") + " Scuss!");
+    EXPECT_EQ(shown[1].text, "Save table to specified file: " + dir.filePath("run2.csv") + " Scuss!");
+    EXPECT_EQ(shown[2].text, "Save table to specified file: " + dir.filePath("run3.csv.xls") + " Scuss!");
+    const QByteArray csv = test::FileBytes(dir.filePath("run1.csv"));
+    EXPECT_TRUE(csv.startsWith("NO,Time,MMode,MValue,MUnit,SMode,SValue,SUnit,Freq,time_iso,main_value_si,main_unit_si\r\n"
+                               "1,")) << csv.toStdString();
+    EXPECT_TRUE(csv.contains(",Cp,1.234,nF,D,0.012,,1KHz,2011-05-24T15:59:13")) << csv.toStdString();
+    EXPECT_EQ(test::FileBytes(dir.filePath("run2.csv")), csv);
+    EXPECT_EQ(test::FileBytes(dir.filePath("run3.csv.xls")), test::FileBytes(test::DataPath("three_rows.xls")));
 }
 
 }  // namespace
