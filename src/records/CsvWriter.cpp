@@ -10,6 +10,7 @@
 namespace korvex {
 namespace {
 
+constexpr std::size_t kNumberColumn = 0;
 constexpr std::size_t kSModeColumn = 5;
 constexpr std::size_t kMValueColumn = 3;
 constexpr std::size_t kMUnitColumn = 4;
@@ -62,7 +63,8 @@ std::string TCsvWriter::HeaderLine()
     return line;
 }
 
-std::string TCsvWriter::RowLine(int row, const std::optional<QDateTime>& exactTime) const
+std::string TCsvWriter::RowLine(int row, const std::optional<QDateTime>& exactTime,
+                                std::optional<std::int32_t> number) const
 {
     std::array<std::string, 9> values;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -76,6 +78,8 @@ std::string TCsvWriter::RowLine(int row, const std::optional<QDateTime>& exactTi
     }
     // The table's 8-bit code page has no theta, so the phase angle's function is stored as "?"; no other
     // secondary function text holds one, so the theta comes back here.
+    if (number)
+        values[kNumberColumn] = std::to_string(*number);
     if (values[kSModeColumn] == "?")
         values[kSModeColumn] = "\u03B8";
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QIODevice>
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,8 +25,10 @@ public:
 
     static std::string HeaderLine();
     // One row as a line. `exactTime` is the moment the row was taken, where it is known; otherwise
-    // time_iso is read back from the row's time text.
-    std::string RowLine(int row, const std::optional<QDateTime>& exactTime = std::nullopt) const;
+    // time_iso is read back from the row's time text. `number`, where given, stands in for aNO (a log
+    // that keeps one row at a time numbers its lines itself).
+    std::string RowLine(int row, const std::optional<QDateTime>& exactTime = std::nullopt,
+                        std::optional<std::int32_t> number = std::nullopt) const;
     // The header and every row. False when a field is missing or the device refused a write.
     bool WriteTable(QIODevice& out) const;
 

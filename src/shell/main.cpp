@@ -1,9 +1,29 @@
+#include <cstdio>
+
+#include "shell/CommandLine.h"
 #include "shell/ImageList.h"
 #include "shell/KorvexApplication.h"
+#include "shell/LoggerRun.h"
 #include "shell/ufrmMain.h"
 
 int main(int argc, char** argv)
 {
+    const korvex::CommandLine commandLine = korvex::ParseCommandLine(korvex::CommandLineArguments(argc, argv));
+    switch (commandLine.action) {
+    case korvex::CommandLine::Action::ShowHelp:
+    case korvex::CommandLine::Action::ShowVersion:
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
+        return 0;
+    case korvex::CommandLine::Action::Fail:
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
+        return 2;
+    case korvex::CommandLine::Action::Run:
+        break;
+    }
+    // The logger runs without a window, so it needs no display.
+    if (commandLine.logFile)
+        return korvex::RunHeadlessLogger(argc, argv, commandLine);
+
     korvex::KorvexApplication app(argc, argv);
     app.setWindowIcon(korvex::ApplicationIcon());
     korvex::TfrmMain frmMain;

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+// A CSV file that grows one line at a time: opened for appending ("-" is standard output), the header
+// written only when the file is new or empty, and every line handed to the system as it is written, so
+// `tail -f` shows it at once and an interrupted run leaves whole lines only.
+class TCsvLog {
+public:
+    TCsvLog() = default;
+    ~TCsvLog();
+    TCsvLog(const TCsvLog&) = delete;
+    TCsvLog& operator=(const TCsvLog&) = delete;
+
+    // Opens (creating) the file and writes the header if it has no content yet. False with Error() set
+    // when it cannot.
+    bool Open(const QString& path, std::string_view header);
+    // Writes one whole line. False with Error() set when the system refused it; BrokenPipe() tells
+    // whether the reader of a pipe went away.
+    bool WriteLine(std::string_view line);
+    // Forces what was written to the disk (for a file) and closes it; standard output stays open.
+    void Close();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const QString& Error() const { return error_; }
+    bool BrokenPipe() const { return brokenPipe_; }
+
+private:
+    bool WriteAll(std::string_view bytes);
+
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    QString path_;
+    QString error_;
+    bool brokenPipe_ = false;
+};
+
+}  // namespace korvex

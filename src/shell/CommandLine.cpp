@@ -1,0 +1,153 @@
+#include "shell/CommandLine.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QList>
+#include <algorithm>
+
+namespace korvex {
+namespace {
+
+const QString VersionText = QStringLiteral("Korvex v1.01");
+const QString Description = QStringLiteral("Companion program of the Korvex handheld LCR meter.");
+
+// The sampling period's bounds, as the window's sampling interval box takes them.
+constexpr std::int64_t MinEverySeconds = 1;
+constexpr std::int64_t MaxEverySeconds = 99999999;
+
+QCommandLineOption HelpOption()
+{
+    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                              QStringLiteral("Displays help on command line options."));
+}
+
+QCommandLineOption VersionOption()
+{
+    return QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                              QStringLiteral("Displays version information."));
+}
+
+QCommandLineOption LogOption()
+{
+    return QCommandLineOption(
+        QStringLiteral("log"),
+        QStringLiteral("Runs without a window: connects to the first bridge and appends one CSV line per recorded "
+                       "reading to <file> (\"-\" for standard output), a reading being recorded when its main "
+                       "text changes. Ends on SIGINT or SIGTERM (exit code 0), when no bridge is there or it is "
+                       "pulled out (3), or when the meter stays silent for 10 s (4)."),
+        QStringLiteral("file"));
+}
+
+QCommandLineOption EveryOption()
+{
+    return QCommandLineOption(QStringLiteral("every"),
+                              QStringLiteral("With --log: records the first reading of every period of <seconds> "
+                                             "(a whole number from 1 to 99999999) instead."),
+                              QStringLiteral("seconds"));
+}
+
+// Every option, in the order the help lists them.
+QList<QCommandLineOption> Options()
+{
+    return {HelpOption(), VersionOption(), LogOption(), EveryOption()};
+}
+
+QString OptionSyntax(const QCommandLineOption& option)
+{
+    QStringList names;
+    for (const QString& name : option.names())
+        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    QString syntax = names.join(QStringLiteral(", "));
+    if (!option.valueName().isEmpty())
+        syntax += QStringLiteral(" <%1>").arg(option.valueName());
+    return syntax;
+}
+
+// Descriptions start in one column and wrap at word breaks before it reaches 79 characters.
+QString HelpText(const QString& program)
+{
+    const QList<QCommandLineOption> options = Options();
+    qsizetype width = 0;
+    for (const QCommandLineOption& option : options)
+        width = std::max(width, OptionSyntax(option).size());
+    const qsizetype column = 2 + width + 2;
+    constexpr qsizetype LineWidth = 79;
+
+    QString text = QStringLiteral("Usage: %1 [options]\n%2\n\nOptions:\n").arg(program, Description);
+    for (const QCommandLineOption& option : options) {
+        QString line = QStringLiteral("  ") + OptionSyntax(option).leftJustified(width) + QStringLiteral("  ");
+        for (const QString& word : option.description().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (line.size() > column && line.size() + 1 + word.size() > LineWidth) {
+                text += line + QLatin1Char('\n');
+                line = QString(column, QLatin1Char(' '));
+            } else if (line.size() > column) {
+                line += QLatin1Char(' ');
+            }
+            line += word;
+        }
+        text += line + QLatin1Char('\n');
+    }
+    return text;
+}
+
+CommandLine Failure(const QString& program, const QString& error)
+{
+    CommandLine result;
+    result.action = CommandLine::Action::Fail;
+    result.output = QStringLiteral("%1: %2\nTry '%1 --help' for the options.\n").arg(program, error);
+    return result;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const QStringList& arguments)
+{
+    const QString program =
+        arguments.isEmpty() ? QStringLiteral("korvex-lcr") : QFileInfo(arguments.first()).fileName();
+    QCommandLineParser parser;
+    parser.addOptions(Options());
+    if (!parser.parse(arguments))
+        return Failure(program, parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return Failure(program, QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+
+    CommandLine result;
+    if (parser.isSet(HelpOption())) {
+        result.action = CommandLine::Action::ShowHelp;
+        result.output = HelpText(program);
+        return result;
+    }
+    if (parser.isSet(VersionOption())) {
+        result.action = CommandLine::Action::ShowVersion;
+        result.output = VersionText + QLatin1Char('\n');
+        return result;
+    }
+    if (parser.isSet(LogOption())) {
+        result.logFile = parser.value(LogOption());
+        if (result.logFile->isEmpty())
+            return Failure(program, QStringLiteral("--log needs a file name, or \"-\" for standard output."));
+    }
+    if (parser.isSet(EveryOption())) {
+        if (!result.logFile)
+            return Failure(program, QStringLiteral("--every goes with --log."));
+        const QString text = parser.value(EveryOption());
+        bool whole = false;
+        const qlonglong seconds = text.toLongLong(&whole);
+        const bool digitsOnly = std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+        if (!whole || !digitsOnly || seconds < MinEverySeconds || seconds > MaxEverySeconds)
+            return Failure(program, QStringLiteral("--every takes whole seconds from 1 to 99999999, not '%1'.").arg(text));
+        result.everySeconds = seconds;
+    }
+    return result;
+}
+
+QStringList CommandLineArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+}  // namespace korvex

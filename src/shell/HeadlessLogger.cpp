@@ -1,0 +1,171 @@
+#include "shell/HeadlessLogger.h"
+
+#include <QDateTime>
+#include <algorithm>
+
+#include "links/uCP2110.h"
+#include "meter/ReadingFormat.h"
+#include "meter/UnitTexts.h"
+#include "records/RecordTable.h"
+
+namespace korvex {
+namespace {
+
+const QString NoDeviceMessage = QStringLiteral("No device found.  Please ensure that you have proper USB connection.");
+const QString CableMessage =
+    QStringLiteral("USB interface cable is not connected properly, please check and re-try.");
+
+}  // namespace
+
+THeadlessLogger::THeadlessLogger(TCsvLog& log, const QString& libraryPath, std::optional<std::int64_t> everySeconds,
+                                 QObject* parent)
+    : QObject(parent)
+    , m_log(log)
+    , m_everySeconds(everySeconds)
+    , m_decoder(m_state, *this)
+    , m_row(CreateRecordTable())
+    , m_writer(m_row, ReadDecimalSeparator())
+    , m_interval(m_timerInterval)
+{
+    m_state.UnitTexts = DefaultUnitTexts();
+    m_state.DecimalSep = ReadDecimalSeparator();
+
+    m_timerDisconectedUSB.setObjectName(QStringLiteral("timerDisconectedUSB"));
+    m_timerDisconectedUSB.setInterval(WatchdogMs);
+    connect(&m_timerDisconectedUSB, &QTimer::timeout, this, &THeadlessLogger::timerDisconectedUSBTimer);
+    m_timerInterval.setObjectName(QStringLiteral("timerInterval"));
+    if (m_everySeconds)
+        m_interval.SetPeriod(static_cast<std::uint64_t>(*m_everySeconds) * 1000U);
+    m_interval.OnExpired = [this] { m_state.IntervalTick = true; };
+
+    m_CP21101 = std::make_unique<TCP2110>(this, libraryPath);
+    m_CP21101->setObjectName(QStringLiteral("CP21101"));
+    m_CP21101->OnConnect = [this](QObject*) { CP21101Connect(); };
+    m_CP21101->OnDisconnect = [this](QObject*) { CP21101Disconnect(); };
+    m_CP21101->OnReceiveData = [this](const char* data, std::uint32_t len) { m_decoder.CP21101ReceiveData(data, len); };
+    m_CP21101->OnRemoval = [this](QObject*) { CP21101Removal(); };
+    m_CP21101->OnDeviceChange = [this](QObject*) { RefreshDeviceName(); };
+}
+
+THeadlessLogger::~THeadlessLogger()
+{
+    m_CP21101->Disconnect();
+    m_CP21101.reset();
+}
+
+bool THeadlessLogger::Start()
+{
+    if (!m_CP21101->LibraryBound()) {
+        Finish(LoggerExit::Failed, QStringLiteral("the bridge library beside the program could not be used"));
+        return false;
+    }
+    RefreshDeviceName();
+    if (!m_CP21101->Connect()) {
+        Finish(LoggerExit::NoBridge, NoDeviceMessage);
+        return false;
+    }
+    return true;
+}
+
+void THeadlessLogger::Stop()
+{
+    m_CP21101->Disconnect();
+    Finish(LoggerExit::Interrupted, QString());
+}
+
+void THeadlessLogger::RefreshDeviceName()
+{
+    // The bridge whose serial text sorts first, as the window's device list chooses it.
+    QStringList names;
+    for (const QString& entry : m_CP21101->DeviceList())
+        names << entry.section(QLatin1Char('='), 0, 0);
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    m_CP21101->setDeviceName(names.isEmpty() ? QString() : names.first());
+}
+
+void THeadlessLogger::CP21101Connect()
+{
+    m_timerDisconectedUSB.start();
+    m_interval.SetEnabled(m_everySeconds.has_value());
+    m_state.IntervalTick = false;
+}
+
+void THeadlessLogger::CP21101Disconnect()
+{
+    m_timerDisconectedUSB.stop();
+    m_interval.SetEnabled(false);
+}
+
+void THeadlessLogger::CP21101Removal()
+{
+    m_timerDisconectedUSB.stop();
+    Finish(LoggerExit::NoBridge, NoDeviceMessage);
+}
+
+void THeadlessLogger::timerDisconectedUSBTimer()
+{
+    m_CP21101->Disconnect();
+    m_timerDisconectedUSB.stop();
+    Finish(LoggerExit::LinkSilent, CableMessage);
+}
+
+void THeadlessLogger::Finish(LoggerExit code, const QString& message)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_log.Close();
+    if (Finished)
+        Finished(code, message);
+}
+
+void THeadlessLogger::UpdatePanel(PanelUpdate, const TMeterState&) {}
+
+int THeadlessLogger::ChartAddValue(double)
+{
+    return 1;
+}
+
+void THeadlessLogger::ChartSetVerticalMin(double) {}
+void THeadlessLogger::ChartSetVerticalMax(double) {}
+void THeadlessLogger::SetCurrentPageText(const std::string&) {}
+
+bool THeadlessLogger::RepeatTicked() const
+{
+    return m_everySeconds.has_value();
+}
+
+bool THeadlessLogger::IntervalTimerEnabled() const
+{
+    return m_interval.Enabled();
+}
+
+void THeadlessLogger::AppendRecord(const TMeterState& state)
+{
+    if (m_finished)
+        return;
+    // Only the reading at hand is kept, so a log of days holds no more memory than one of minutes.
+    const QDateTime now = QDateTime::currentDateTime();
+    m_row.EmptyTable();
+    AppendRecordAt(m_row, state, now, SystemTimeSeparator());
+    if (m_log.WriteLine(m_writer.RowLine(0, now, m_lines + 1))) {
+        ++m_lines;
+        return;
+    }
+    m_CP21101->Disconnect();
+    if (m_log.BrokenPipe())
+        Finish(LoggerExit::Interrupted, QString());
+    else
+        Finish(LoggerExit::Failed, m_log.Error());
+}
+
+void THeadlessLogger::ToggleConnectionPicture() {}
+
+void THeadlessLogger::RestartWatchdog()
+{
+    m_timerDisconectedUSB.stop();
+    m_timerDisconectedUSB.start();
+}
+
+}  // namespace korvex

@@ -1,0 +1,78 @@
+#include "shell/LoggerRun.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+
+#include "links/BridgeLibrary.h"
+#include "records/CsvLog.h"
+#include "records/CsvWriter.h"
+#include "shell/HeadlessLogger.h"
+#include "shell/StopSignals.h"
+
+namespace korvex {
+namespace {
+
+void PrintError(const QString& message)
+{
+    std::fprintf(stderr, "korvex-lcr: %s\n", message.toLocal8Bit().constData());
+}
+
+// An exception that escapes a handler ends the run with a message instead of unwinding through Qt.
+class HeadlessApplication : public QCoreApplication {
+public:
+    using QCoreApplication::QCoreApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QCoreApplication::notify(receiver, event);
+        } catch (const std::exception& error) {
+            PrintError(QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            PrintError(QStringLiteral("Unknown error"));
+        }
+        exit(static_cast<int>(LoggerExit::Failed));
+        return false;
+    }
+};
+
+}  // namespace
+
+int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
+{
+    HeadlessApplication app(argc, argv);
+    // The window would show a box for a missing library; with no window the message goes to standard error.
+    const QString libraryPath = BridgeLibrary::defaultPath();
+    if (!QFileInfo::exists(libraryPath)) {
+        PrintError(QStringLiteral("DLL File is not Exists! (%1)").arg(libraryPath));
+        return static_cast<int>(LoggerExit::Failed);
+    }
+    // A reader of standard output that goes away shows as a failed write, which ends the run cleanly.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    TCsvLog log;
+    if (!log.Open(*commandLine.logFile, TCsvWriter::HeaderLine())) {
+        PrintError(log.Error());
+        return static_cast<int>(log.BrokenPipe() ? LoggerExit::Interrupted : LoggerExit::Failed);
+    }
+
+    int exitCode = static_cast<int>(LoggerExit::Interrupted);
+    THeadlessLogger logger(log, libraryPath, commandLine.everySeconds);
+    logger.Finished = [&exitCode](LoggerExit code, const QString& message) {
+        if (!message.isEmpty())
+            PrintError(message);
+        exitCode = static_cast<int>(code);
+        QCoreApplication::exit(exitCode);
+    };
+    TStopSignals stopSignals;
+    stopSignals.OnStop = [&logger](int) { logger.Stop(); };
+    if (!logger.Start())
+        return exitCode;
+    app.exec();
+    return exitCode;
+}
+
+}  // namespace korvex

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+
+namespace korvex {
+
+// Turns SIGINT and SIGTERM into a call on the UI thread: the signal handler only writes the signal's
+// number into a socket pair, whose reading end a QSocketNotifier watches. The previous handlers come
+// back when this object goes. Only one may exist at a time.
+class TStopSignals : public QObject {
+    Q_OBJECT
+public:
+    explicit TStopSignals(QObject* parent = nullptr);
+    ~TStopSignals() override;
+
+    // Raised on the UI thread with the signal's number.
+    std::function<void(int signal)> OnStop;
+
+private:
+    void Received();
+
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+}  // namespace korvex
