@@ -1,0 +1,87 @@
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <set>
+
+#include "records/files/CsvReader.h"
+
+namespace korvex {
+namespace {
+
+// The environment of a machine with no screen: no X or Wayland display and no Qt platform chosen, so a
+// program that made a QApplication would fail to start.
+QProcessEnvironment Headless()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    return environment;
+}
+
+struct Run {
+    const char* target;  // a file name in the temporary folder, or "-"
+    int signal;
+};
+
+class LoggerProcess : public ::testing::TestWithParam<Run> {};
+
+// The simulated meter streams about two frames a second; the logger runs until it has recorded a few
+// readings, then gets the signal and must leave whole lines, each a reading, the readings moving.
+TEST_P(LoggerProcess, LogsTheSimulatedMeterWithoutADisplayUntilSignalled)
+{
+    QTemporaryDir dir;
+    const bool toStdout = QString(GetParam().target) == "-";
+    const QString path = dir.filePath(GetParam().target);
+    QProcess program;
+    program.setProcessEnvironment(Headless());
+    program.start(KORVEX_DEMO_PROGRAM, {"--log", toStdout ? "-" : path});
+    ASSERT_TRUE(program.waitForStarted());
+
+    QByteArray bytes;
+    const auto lines = [&] {
+        if (toStdout)
+            bytes += program.readAllStandardOutput();
+        else if (QFile file(path); file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+        return bytes.count("\r\n");
+    };
+    for (int waited = 0; lines() < 6 && waited < 20000 && program.state() == QProcess::Running; waited += 50)
+        program.waitForReadyRead(50);
+    ASSERT_EQ(program.state(), QProcess::Running) << program.readAllStandardError().toStdString();
+    ::kill(static_cast<pid_t>(program.processId()), GetParam().signal);
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    lines();
+
+    const auto records = test::ReadCsv(bytes.toStdString());
+    ASSERT_TRUE(records.has_value()) << "not whole CSV lines:\n" << bytes.toStdString();
+    ASSERT_GE(records->size(), 6u);
+    EXPECT_EQ(records->front().at(0), "NO");
+    EXPECT_EQ(records->front().at(11), "main_unit_si");
+    const QRegularExpression isoTime("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d$");
+    const QRegularExpression plainNumber("^-?\\d+(\\.\\d+)?$");
+    std::set<std::string> mainValues;
+    for (std::size_t i = 1; i < records->size(); ++i) {
+        const std::vector<std::string>& record = (*records)[i];
+        ASSERT_EQ(record.size(), 12u) << "line " << i;
+        EXPECT_EQ(record[0], std::to_string(i));
+        EXPECT_TRUE(isoTime.match(QString::fromStdString(record[9])).hasMatch()) << record[9];
+        if (!record[10].empty()) {
+            EXPECT_TRUE(plainNumber.match(QString::fromStdString(record[10])).hasMatch()) << record[10];
+        }
+        mainValues.insert(record[3]);
+    }
+    EXPECT_GE(mainValues.size(), 2u) << "the readings do not move";
+}
+
+INSTANTIATE_TEST_SUITE_P(FileAndStandardOutput, LoggerProcess,
+                         ::testing::Values(Run{"log.csv", SIGINT}, Run{"-", SIGTERM}));
+
+}  // namespace
+}  // namespace korvex
