@@ -71,8 +71,8 @@ int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
     stopSignals.OnStop = [&logger](int) { logger.Stop(); };
     if (!logger.Start())
         return exitCode;
-    app.exec();
-    return exitCode;
+    // Finished ends the loop with its code; an exception caught by notify with LoggerExit::Failed.
+    return app.exec();
 }
 
 }  // namespace korvex
