@@ -6,7 +6,9 @@
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <set>
+#include <string>
 
 #include "records/files/CsvReader.h"
 
@@ -24,9 +26,15 @@ QProcessEnvironment Headless()
 }
 
 struct Run {
+    const char* name;
     const char* target;  // a file name in the temporary folder, or "-"
     int signal;
 };
+
+void PrintTo(const Run& run, std::ostream* out)
+{
+    *out << run.name;
+}
 
 class LoggerProcess : public ::testing::TestWithParam<Run> {};
 
@@ -81,7 +89,9 @@ TEST_P(LoggerProcess, LogsTheSimulatedMeterWithoutADisplayUntilSignalled)
 }
 
 INSTANTIATE_TEST_SUITE_P(FileAndStandardOutput, LoggerProcess,
-                         ::testing::Values(Run{"log.csv", SIGINT}, Run{"-", SIGTERM}));
+                         ::testing::Values(Run{"FileUntilSigint", "log.csv", SIGINT},
+                                           Run{"StandardOutputUntilSigterm", "-", SIGTERM}),
+                         [](const ::testing::TestParamInfo<Run>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace korvex
