@@ -93,5 +93,18 @@ INSTANTIATE_TEST_SUITE_P(FileAndStandardOutput, LoggerProcess,
                                            Run{"StandardOutputUntilSigterm", "-", SIGTERM}),
                          [](const ::testing::TestParamInfo<Run>& info) { return std::string(info.param.name); });
 
+// As `korvex-lcr --log - | head`: once the reader of standard output has gone, the next line cannot be
+// written and the logger ends cleanly instead of dying of SIGPIPE.
+TEST(LoggerProcessPipe, EndsCleanlyWhenTheReaderOfStandardOutputGoesAway)
+{
+    QProcess shell;
+    shell.setProcessEnvironment(Headless());
+    shell.start("bash", {"-c", "\"$0\" --log - | head -n 3; exit ${PIPESTATUS[0]}", KORVEX_DEMO_PROGRAM});
+    ASSERT_TRUE(shell.waitForFinished(20000));
+    EXPECT_EQ(shell.readAllStandardOutput().count("\r\n"), 3);
+    EXPECT_EQ(shell.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(shell.exitCode(), 0) << "141 is death by SIGPIPE; " << shell.readAllStandardError().toStdString();
+}
+
 }  // namespace
 }  // namespace korvex
