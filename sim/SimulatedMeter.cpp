@@ -82,14 +82,14 @@ const std::vector<Scene>& Scenes()
         s = Sc(16, mmC, false, tf1kHz, 100e-9, smNone, 0);
         s.sorting = true;
         v.push_back(s);
-        // Range change, open and short trims, a fault, an overload in L, power-off and blank displays.
+        // Range change, open and short trims, a fault and an overload in L. A meter always shows a function
+        // and a reading or a state word with the function's unit: a blank or switched-off display sends no
+        // frames, so none is simulated.
         v.push_back(With(Sc(2, mmL, false, tf1kHz, 1e-3, smQ, 1.0), rkDashes, rkDashes));
         v.push_back(With(Sc(4, mmC, false, tf1kHz, 1e-12, smD, 0), rkOPEN, rkDashes));
         v.push_back(With(Sc(4, mmR, false, tf1kHz, 0.01, smQ, 0), rkSHORT, rkDashes));
         v.push_back(With(Sc(2, mmR, false, tf1kHz, 1.0, smD, 0), rkERR, rkERR));
         v.push_back(With(Sc(2, mmL, false, tf100Hz, 19.9e3, smQ, 0), rkOL, rkOL));
-        v.push_back(With(Sc(2, mmNone, false, tf1kHz, 0, smNone, 0), rkOFF, rkOFF));
-        v.push_back(With(Sc(2, mmNone, false, tf1kHz, 0, smNone, 0), rkBlankA, rkBlankB));
         return v;
     }();
     return scenes;

@@ -1,6 +1,8 @@
 #include "shell/ufrmMain.h"
 
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -9,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSessionManager>
 #include <QSplitter>
@@ -33,6 +36,7 @@
 #include "meter/Windows1252.h"
 #include "widgets/CControls.h"
 #include "shell/ImageList.h"
+#include "shell/uMySuper.h"
 #include "widgets/NewMsgDlg.h"
 
 namespace korvex {
@@ -44,6 +48,9 @@ const char* const Version = "1.01";
 
 const char* const NoDeviceMessage = "No device found.  Please ensure that you have proper USB connection.";
 const char* const CableMessage = "USB interface cable is not connected properly, please check and re-try.";
+
+// Column widths of the grid in its full-window view, by column.
+const int GridViewColumnWidths[] = {60, 150, 60, 60, 60, 120, 120, 80, 80};
 
 void ShowNotice(const char* text)
 {
@@ -256,7 +263,7 @@ QFrame* TfrmMain::CreateToolBar4()
 
 QFrame* TfrmMain::CreatePanel5()
 {
-    QFrame* panel5 = MakePanel("Panel5", this, BevelledFrame);
+    QFrame* panel5 = m_Panel5 = MakePanel("Panel5", this, BevelledFrame);
     auto* fill = new QVBoxLayout(panel5);
     fill->setContentsMargins(0, 0, 0, 0);
 
@@ -443,6 +450,13 @@ bool TfrmMain::FormCloseQuery()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    // A full-window view holds a panel of this window: close the view first and ask once it has ended.
+    if (frmSuperContainer()) {
+        m_closeAfterView = true;
+        CloseFullWindow();
+        event->ignore();
+        return;
+    }
     if (m_quitConfirmed || FormCloseQuery())
         event->accept();
     else
@@ -454,6 +468,8 @@ void TfrmMain::commitDataRequest(QSessionManager& manager)
     // Without leave to interact the question cannot be asked, and the session goes on ending.
     if (!manager.allowsInteraction())
         return;
+    // The question cannot wait for the view's handler to return: close the view, its panel goes home at once.
+    CloseFullWindow();
     if (FormCloseQuery()) {
         m_quitConfirmed = true;
         manager.release();
@@ -580,11 +596,60 @@ void TfrmMain::btnRecordSaveClick()
     korvex::btnRecordSaveClick(this, *m_cds1, *m_DBGrid1);
 }
 
-// Printing and the full-window views come with their own work; their buttons are laid out already.
+// Printing comes with its own work; its button is laid out already.
 void TfrmMain::btnRecordPrintClick() {}
-void TfrmMain::btnRecordFlyClick() {}
-void TfrmMain::btnGridZoomoutClick() {}
-void TfrmMain::btnFlyClick() {}
-void TfrmMain::btnChartZoomOutClick() {}
+
+void TfrmMain::btnRecordFlyClick()
+{
+    m_btnRecordFly->hide();
+    m_btnGridZoomout->show();
+    QHeaderView* columns = m_DBGrid1->horizontalHeader();
+    std::vector<int> widths;
+    for (int c = 0; c < columns->count(); ++c)
+        widths.push_back(columns->sectionSize(c));
+    const auto after = qScopeGuard([&] {
+        for (int c = 0; c < static_cast<int>(widths.size()) && c < columns->count(); ++c)
+            columns->resizeSection(c, widths[static_cast<std::size_t>(c)]);
+        raise();
+        activateWindow();
+        m_btnRecordFly->show();
+        m_btnGridZoomout->hide();
+        AfterFullWindow();
+    });
+    for (int c = 0; c < columns->count() && c < static_cast<int>(std::size(GridViewColumnWidths)); ++c)
+        columns->resizeSection(c, GridViewColumnWidths[c]);
+    ShowFullWindow(m_Panel4, m_Panel1);
+}
+
+void TfrmMain::btnGridZoomoutClick()
+{
+    CloseFullWindow();
+}
+
+void TfrmMain::btnFlyClick()
+{
+    m_btnFly->hide();
+    m_btnChartZoomOut->show();
+    const auto after = qScopeGuard([&] {
+        m_btnFly->show();
+        m_btnChartZoomOut->hide();
+        AfterFullWindow();
+    });
+    ShowFullWindow(m_pnlChartParent, m_Panel5);
+}
+
+void TfrmMain::btnChartZoomOutClick()
+{
+    CloseFullWindow();
+}
+
+void TfrmMain::AfterFullWindow()
+{
+    // A close of the main window asked for while the view was open comes now, with its usual question.
+    if (m_closeAfterView) {
+        m_closeAfterView = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
 
 }  // namespace korvex

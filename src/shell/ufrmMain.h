@@ -53,6 +53,7 @@ public:
     QFrame* Panel1() const { return m_Panel1; }
     QFrame* Panel4() const { return m_Panel4; }
     QFrame* pnlChartParent() const { return m_pnlChartParent; }
+    QFrame* Panel5() const { return m_Panel5; }
     QSplitter* Splitter1() const { return m_Splitter1; }
     QToolButton* btnConnect() const { return m_btnConnect; }
     QComboBox* cbbDevices() const { return m_cbbDevices; }
@@ -124,6 +125,7 @@ private:
     void CreateChartControl();
     void CreateLink();
     void commitDataRequest(QSessionManager& manager);
+    void AfterFullWindow();
 
     QFrame* CreatePanel3();
     QFrame* CreatePanel1();
@@ -143,11 +145,14 @@ private:
     std::unique_ptr<TChartToolBar> m_chartToolBar;
     // Set once the session manager has had its Yes, so the closing that follows asks nothing more.
     bool m_quitConfirmed = false;
+    // A close of the window was asked for while a full-window view was open.
+    bool m_closeAfterView = false;
 
     TMeterPanel* m_pnlLcd = nullptr;
     QFrame* m_Panel1 = nullptr;
     QFrame* m_Panel4 = nullptr;
     QFrame* m_pnlChartParent = nullptr;
+    QFrame* m_Panel5 = nullptr;
     QSplitter* m_Splitter1 = nullptr;
     QToolButton* m_btnConnect = nullptr;
     QComboBox* m_cbbDevices = nullptr;

@@ -4,9 +4,13 @@
 //   korvex_window_snapshot --icon <icon.png> <size>         (the program icon, for packaging)
 //   korvex_window_snapshot --live <window.png> <seconds>    (clicks "Connection", runs, then takes the picture;
 //                                                             run from build/demo for the simulated meter)
+//   korvex_window_snapshot --view grid|chart <view.png> <seconds>
+//                                                            (as --live, then opens that full-window view and
+//                                                             takes its picture a little later)
 #include <QApplication>
 #include <QEventLoop>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QStringList>
@@ -17,6 +21,7 @@
 #include "display/DisplayPictures.h"
 #include "links/uCP2110.h"
 #include "shell/ImageList.h"
+#include "shell/uMySuper.h"
 #include "shell/ufrmMain.h"
 
 namespace {
@@ -75,6 +80,32 @@ int main(int argc, char** argv)
         QTimer::singleShot(args[3].toInt() * 1000, &running, &QEventLoop::quit);
         running.exec();
         const bool saved = window.grab().save(args[2]);
+        window.CP21101().Disconnect();
+        return saved ? 0 : 1;
+    }
+    if (args.size() >= 5 && args[1] == QLatin1String("--view")) {
+        korvex::TfrmMain window;
+        window.show();
+        window.btnConnect()->click();
+        QToolButton* open = args[2] == QLatin1String("chart") ? window.btnFly() : window.btnRecordFly();
+        bool saved = false;
+        QEventLoop running;
+        QTimer::singleShot(args[4].toInt() * 1000, &running, [&] {
+            QTimer::singleShot(0, [] {
+                // Without a window manager nothing maximises the container: give it the screen.
+                if (korvex::TfrmSuperContainer* container = korvex::frmSuperContainer())
+                    container->setGeometry(container->screen()->availableGeometry());
+            });
+            QTimer::singleShot(2000, [&] {
+                if (korvex::TfrmSuperContainer* container = korvex::frmSuperContainer()) {
+                    saved = container->grab().save(args[3]);
+                    container->close();
+                }
+            });
+            open->click();
+            running.quit();
+        });
+        running.exec();
         window.CP21101().Disconnect();
         return saved ? 0 : 1;
     }
