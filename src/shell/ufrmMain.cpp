@@ -601,6 +601,9 @@ void TfrmMain::btnRecordPrintClick() {}
 
 void TfrmMain::btnRecordFlyClick()
 {
+    // One view at a time; a second request must not touch the open view's buttons and widths.
+    if (frmSuperContainer())
+        return;
     m_btnRecordFly->hide();
     m_btnGridZoomout->show();
     QHeaderView* columns = m_DBGrid1->horizontalHeader();
@@ -628,6 +631,8 @@ void TfrmMain::btnGridZoomoutClick()
 
 void TfrmMain::btnFlyClick()
 {
+    if (frmSuperContainer())
+        return;
     m_btnFly->hide();
     m_btnChartZoomOut->show();
     const auto after = qScopeGuard([&] {

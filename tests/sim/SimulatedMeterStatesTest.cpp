@@ -93,8 +93,9 @@ TEST(SimulatedMeterStates, EveryFrameOfALongRunIsAStateARealMeterShows)
             EXPECT_EQ(s.SubMode, smNone);
             EXPECT_EQ(s.Parallel, 0);
         }
-        if (s.MainMode == mmR || s.MainMode == mmDCR)
+        if (s.MainMode == mmR || s.MainMode == mmDCR) {
             EXPECT_NE(s.SubMode, smESR);
+        }
         if (s.Tolerance != 0) {
             EXPECT_TRUE(s.Tolerance >= 3 && s.Tolerance <= 10) << s.Tolerance;
             EXPECT_EQ(s.MainKind, rkNumber);
@@ -113,10 +114,12 @@ TEST(SimulatedMeterStates, EveryFrameOfALongRunIsAStateARealMeterShows)
         EXPECT_FALSE(run[i].mainMode.empty());
         EXPECT_FALSE(run[i].mainValue.empty());
         EXPECT_FALSE(run[i].mainUnit.empty());
-        if (!run[i].subUnit.empty())
+        if (!run[i].subUnit.empty()) {
             EXPECT_FALSE(run[i].subMode.empty() || run[i].subValue.empty());
-        if (!run[i].subMode.empty())
+        }
+        if (!run[i].subMode.empty()) {
             EXPECT_FALSE(run[i].subValue.empty());
+        }
     }
 }
 
