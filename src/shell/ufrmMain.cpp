@@ -30,6 +30,7 @@
 #include "records/ui/RecordClear.h"
 #include "records/ui/RecordFileCommands.h"
 #include "records/ui/RecordGrid.h"
+#include "records/ui/RecordReport.h"
 #include "records/RecordGridModel.h"
 #include "records/ui/RecordSampling.h"
 #include "records/RecordTable.h"
@@ -421,6 +422,7 @@ void TfrmMain::CreateRecordTable()
     m_cds1 = std::make_unique<TTable>(korvex::CreateRecordTable());
     m_gridModel = std::make_unique<TRecordGridModel>(*m_cds1);
     ConfigureRecordGrid(*m_DBGrid1, *m_gridModel);
+    m_frxReport1 = std::make_unique<TRecordReport>(*m_cds1);
 }
 
 void TfrmMain::CreateChartControl()
@@ -596,8 +598,21 @@ void TfrmMain::btnRecordSaveClick()
     korvex::btnRecordSaveClick(this, *m_cds1, *m_DBGrid1);
 }
 
-// Printing comes with its own work; its button is laid out already.
-void TfrmMain::btnRecordPrintClick() {}
+// The link does not read and the watchdog is off while the preview is up. Afterwards, also when building
+// or showing the report fails, the watchdog counts a full period anew if the link is still connected,
+// then reading resumes; the failure itself goes on to the error report.
+void TfrmMain::btnRecordPrintClick()
+{
+    m_CP21101->setReadPause(true);
+    m_timerDisconectedUSB->stop();
+    const auto resume = qScopeGuard([this] {
+        if (m_CP21101->Connected())
+            m_timerDisconectedUSB->start();
+        m_CP21101->setReadPause(false);
+    });
+    m_frxReport1->ShowReport(this);
+}
+
 
 void TfrmMain::btnRecordFlyClick()
 {

@@ -27,6 +27,7 @@ class TChartToolBar;
 class TCP2110;
 class TMeterPanel;
 class TRecordGridModel;
+class TRecordReport;
 class TRecordSampling;
 class TTable;
 
@@ -48,6 +49,7 @@ public:
     TTable& cds1() { return *m_cds1; }
     TChartControl& ChartControl() { return *m_ChartControl; }
     TRecordSampling& Sampling() { return *m_sampling; }
+    TRecordReport& frxReport1() { return *m_frxReport1; }
 
     TMeterPanel* pnlLcd() const { return m_pnlLcd; }
     QFrame* Panel1() const { return m_Panel1; }
@@ -143,6 +145,7 @@ private:
     std::unique_ptr<TRecordSampling> m_sampling;
     std::unique_ptr<TChartControl> m_ChartControl;
     std::unique_ptr<TChartToolBar> m_chartToolBar;
+    std::unique_ptr<TRecordReport> m_frxReport1;
     // Set once the session manager has had its Yes, so the closing that follows asks nothing more.
     bool m_quitConfirmed = false;
     // A close of the window was asked for while a full-window view was open.

@@ -1,0 +1,47 @@
+#include "report/PdfExport.h"
+
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <stdexcept>
+
+#include "report/Report.h"
+
+namespace korvex {
+
+QString PdfFileName(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    if (info.suffix().isEmpty() && !info.fileName().isEmpty())
+        return fileName + QStringLiteral(".pdf");
+    return fileName;
+}
+
+QString ExportPdf(const TReport& report, const QString& fileName)
+{
+    const QString target = PdfFileName(fileName);
+    const auto fail = [&](const QString& why) {
+        return std::runtime_error(QStringLiteral("Cannot write %1: %2").arg(target, why).toStdString());
+    };
+    if (target.isEmpty())
+        throw fail(QStringLiteral("no file name"));
+
+    // The pages go to a temporary file beside the target, which takes the target's place on commit.
+    QSaveFile file(target);
+    if (!file.open(QIODevice::WriteOnly))
+        throw fail(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("Korvex LCR"));
+        writer.setTitle(report.Template().name);
+        ApplyPageLayout(report, writer);
+        RenderPages(report, writer);
+    }
+    if (file.error() != QFileDevice::NoError)
+        throw fail(file.errorString());
+    if (!file.commit())
+        throw fail(file.errorString());
+    return target;
+}
+
+}  // namespace korvex
