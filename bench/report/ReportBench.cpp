@@ -1,0 +1,191 @@
+// Cost of the printed report on large record tables: paginating and drawing every page on a device that
+// draws nothing (text is still laid out) and into a PDF file, and opening the preview.
+//   build/bench/report/report_bench
+// Counters: pages, and the process's peak resident memory after the run against the memory held once
+// the table was filled (peak_MB - table_MB is what preparing and drawing the report needed).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "records/RecordTable.h"
+#include "records/TableEngine.h"
+#include "records/ui/RecordReport.h"
+#include "report/PdfExport.h"
+#include "report/Report.h"
+#include "report/ReportPreview.h"
+
+using namespace korvex;
+
+namespace {
+
+double PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+double ResidentMegabytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// Record tables by row count, filled once and kept for the run.
+const TTable& Records(int rows)
+{
+    static std::map<int, std::unique_ptr<TTable>> tables;
+    auto& table = tables[rows];
+    if (!table) {
+        table = std::make_unique<TTable>(CreateRecordTable());
+        for (int i = 1; i <= rows; ++i) {
+            table->Append();
+            table->SetInteger(rfNO, i);
+            table->SetText(rfTime, "2026-12-10 07:05:42");
+            table->SetText(rfMMode, "Cs");
+            table->SetText(rfMValue, std::to_string(1000 + i % 9000));
+            table->SetText(rfMUnit, "nF");
+            table->SetText(rfSMode, "D");
+            table->SetText(rfSValue, "0.012");
+            table->SetText(rfSUnit, "");
+            table->SetText(rfFreq, "1KHz");
+            table->Post();
+        }
+    }
+    return *table;
+}
+
+// A 600 dpi page that keeps nothing of what is drawn on it.
+class NullPaintDevice : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth: return 4961;
+        case PdmHeight: return 7016;
+        case PdmWidthMM: return 210;
+        case PdmHeightMM: return 297;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY: return 600;
+        case PdmDepth: return 32;
+        case PdmNumColors: return 0x7fffffff;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawRects(const QRectF*, int) override {}
+        void drawTextItem(const QPointF&, const QTextItem&) override {}
+        Type type() const override { return User; }
+    };
+    mutable Engine engine_;
+};
+
+void Report(benchmark::State& state, int pages, double tableMb)
+{
+    state.counters["pages"] = pages;
+    state.counters["table_MB"] = tableMb;
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+
+void BM_PaginateAndDrawEveryPage_NullDevice(benchmark::State& state)
+{
+    const TTable& cds1 = Records(static_cast<int>(state.range(0)));
+    const double tableMb = ResidentMegabytes();
+    TRecordReportData data(cds1);
+    int pages = 0;
+    for (auto _ : state) {
+        TReport report(RecordReportTemplate());
+        report.AddDataSource(data);
+        report.PrepareReport();
+        NullPaintDevice device;
+        QPainter painter(&device);
+        for (int page = 0; page < report.PageCount(); ++page)
+            report.RenderPage(painter, page);
+        pages = report.PageCount();
+    }
+    Report(state, pages, tableMb);
+}
+BENCHMARK(BM_PaginateAndDrawEveryPage_NullDevice)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_PaginateAndDrawEveryPage_Pdf(benchmark::State& state)
+{
+    const TTable& cds1 = Records(static_cast<int>(state.range(0)));
+    const double tableMb = ResidentMegabytes();
+    TRecordReportData data(cds1);
+    QTemporaryDir dir;
+    int pages = 0;
+    for (auto _ : state) {
+        TReport report(RecordReportTemplate());
+        report.AddDataSource(data);
+        report.PrepareReport();
+        ExportPdf(report, dir.filePath("records.pdf"));
+        pages = report.PageCount();
+    }
+    Report(state, pages, tableMb);
+    state.counters["pdf_MB"] = static_cast<double>(QFileInfo(dir.filePath("records.pdf")).size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_PaginateAndDrawEveryPage_Pdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// From the Print command's start to the preview standing with every page drawn, then closed.
+void BM_OpenPreview(benchmark::State& state)
+{
+    const TTable& cds1 = Records(static_cast<int>(state.range(0)));
+    const double tableMb = ResidentMegabytes();
+    TRecordReport frxReport1(cds1);
+    int pages = 0;
+    for (auto _ : state) {
+        QTimer::singleShot(0, [] {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget()))
+                preview->reject();
+        });
+        frxReport1.SetPreview([&](const TReport& report, QWidget* owner) {
+            pages = report.PageCount();
+            ShowPreview(report, owner);
+        });
+        frxReport1.ShowReport(nullptr);
+    }
+    Report(state, pages, tableMb);
+}
+BENCHMARK(BM_OpenPreview)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
