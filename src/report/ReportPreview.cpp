@@ -1,10 +1,14 @@
 #include "report/ReportPreview.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
 #include <QToolBar>
 #include <exception>
 #include <stdexcept>
@@ -70,7 +74,15 @@ void ShowPreview(const TReport& report, QWidget* owner)
         pages->setZoomMode(QPrintPreviewWidget::CustomZoom);
         pages->setZoomFactor(1.0);
     }
+    // Through the zoom box too, so its fit buttons show released.
+    if (auto* zoom = dialog.findChild<QComboBox*>(); zoom && zoom->lineEdit()) {
+        zoom->lineEdit()->setText(QStringLiteral("100%"));
+        emit zoom->lineEdit()->editingFinished();
+    }
 
+    // The screen's working area first, for desktops whose window manager does not maximise dialogs.
+    if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
+        dialog.setGeometry(screen->availableGeometry());
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
     dialog.exec();
     if (failure)

@@ -7,7 +7,11 @@
 //   korvex_window_snapshot --view grid|chart <view.png> <seconds>
 //                                                            (as --live, then opens that full-window view and
 //                                                             takes its picture a little later)
+//   korvex_window_snapshot --print <preview.png> <report.pdf> <rows>  (records that many readings, clicks
+//                                                             Print, saves the report as PDF and a picture of
+//                                                             the preview)
 #include <QApplication>
+#include <QPrintPreviewDialog>
 #include <QEventLoop>
 #include <QPainter>
 #include <QScreen>
@@ -20,6 +24,9 @@
 
 #include "display/DisplayPictures.h"
 #include "links/uCP2110.h"
+#include "records/ui/RecordReport.h"
+#include "report/PdfExport.h"
+#include "report/ReportPreview.h"
 #include "shell/ImageList.h"
 #include "shell/uMySuper.h"
 #include "shell/ufrmMain.h"
@@ -61,6 +68,33 @@ QImage PictureSheet()
     return sheet;
 }
 
+// Records `rows` readings of moving values, then prints: the report goes to a PDF and the preview, once up,
+// to a picture.
+int PrintPreviewPictures(const QString& picture, const QString& pdf, int rows)
+{
+    korvex::TfrmMain window;
+    window.show();
+    for (int i = 0; i < rows; ++i) {
+        char payload[32];
+        std::snprintf(payload, sizeof payload, "00580002%04X530001%04X0300", 1000 + i * 37, 10 + i % 40);
+        const std::vector<char> frame = FrameBytes(payload);
+        window.Decoder().CP21101ReceiveData(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    }
+    bool saved = false;
+    window.frxReport1().SetPreview([&](const korvex::TReport& report, QWidget* owner) {
+        korvex::ExportPdf(report, pdf);
+        QTimer::singleShot(1500, [&] {
+            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+                saved = preview->grab().save(picture);
+                preview->accept();
+            }
+        });
+        korvex::ShowPreview(report, owner);
+    });
+    window.btnRecordPrintClick();
+    return saved ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -71,6 +105,8 @@ int main(int argc, char** argv)
         return PictureSheet().save(args[2]) ? 0 : 1;
     if (args.size() >= 4 && args[1] == QLatin1String("--icon"))
         return korvex::PaintApplicationIcon(args[3].toInt()).save(args[2]) ? 0 : 1;
+    if (args.size() >= 5 && args[1] == QLatin1String("--print"))
+        return PrintPreviewPictures(args[2], args[3], args[4].toInt());
     if (args.size() >= 4 && args[1] == QLatin1String("--live")) {
         korvex::TfrmMain window;
         window.show();
