@@ -26,6 +26,8 @@ TEST_F(RecordPrint, WhileThePreviewIsUpTheLinkIsPausedThenReadsAgainWithAFreshWa
 {
     const int meter = BridgeDouble::addDevice("a3", "/dev/hidraw2");
     TfrmMain& window = MakeWindow();
+    // A coarse timer may report up to 5 % less than its full period; a precise one tells it exactly.
+    window.timerDisconectedUSB()->setTimerType(Qt::PreciseTimer);
     window.btnConnect()->click();
     ExpectConnectedLook();
 
