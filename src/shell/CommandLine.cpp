@@ -47,10 +47,19 @@ QCommandLineOption EveryOption()
                               QStringLiteral("seconds"));
 }
 
+QCommandLineOption SerialOption()
+{
+    return QCommandLineOption(QStringLiteral("serial"),
+                              QStringLiteral("Opens the serial link on <port> once the window is up: COMn for the n-th "
+                                             "serial port (/dev/ttyS(n-1)), or a device name or path such as "
+                                             "ttyUSB0 or /dev/ttyUSB0."),
+                              QStringLiteral("port"));
+}
+
 // Every option, in the order the help lists them.
 QList<QCommandLineOption> Options()
 {
-    return {HelpOption(), VersionOption(), LogOption(), EveryOption()};
+    return {HelpOption(), VersionOption(), LogOption(), EveryOption(), SerialOption()};
 }
 
 QString OptionSyntax(const QCommandLineOption& option)
@@ -138,6 +147,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (!whole || !digitsOnly || seconds < MinEverySeconds || seconds > MaxEverySeconds)
             return Failure(program, QStringLiteral("--every takes whole seconds from 1 to 99999999, not '%1'.").arg(text));
         result.everySeconds = seconds;
+    }
+    if (parser.isSet(SerialOption())) {
+        // The logger reads the bridge and has no window to open the serial link in.
+        if (result.logFile)
+            return Failure(program, QStringLiteral("--serial does not go with --log."));
+        result.serialPort = parser.value(SerialOption());
     }
     return result;
 }

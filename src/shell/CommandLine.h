@@ -23,6 +23,8 @@ struct CommandLine {
     std::optional<QString> logFile;
     // --every SECONDS: with --log, record one reading per period instead of every change.
     std::optional<std::int64_t> everySeconds;
+    // --serial PORT: open the serial link on PORT once the window is up.
+    std::optional<QString> serialPort;
 };
 
 // Parses the whole command line, program name first. Needs no application object, so help, version and

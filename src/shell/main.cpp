@@ -1,3 +1,4 @@
+#include <QTimer>
 #include <cstdio>
 
 #include "shell/CommandLine.h"
@@ -28,5 +29,9 @@ int main(int argc, char** argv)
     app.setWindowIcon(korvex::ApplicationIcon());
     korvex::TfrmMain frmMain;
     frmMain.show();
+    if (commandLine.serialPort) {
+        // Once the loop runs, so a failure's message box comes up over the window.
+        QTimer::singleShot(0, &frmMain, [&frmMain, port = *commandLine.serialPort] { frmMain.OpenSerialLink(port); });
+    }
     return app.exec();
 }

@@ -26,6 +26,7 @@
 #include "chart/uCharControl.h"
 #include "display/ArialFont.h"
 #include "display/MeterPanel.h"
+#include "links/CComm.h"
 #include "links/uCP2110.h"
 #include "records/ui/RecordClear.h"
 #include "records/ui/RecordFileCommands.h"
@@ -38,6 +39,7 @@
 #include "widgets/CControls.h"
 #include "shell/ImageList.h"
 #include "shell/uMySuper.h"
+#include "widgets/ErrorReport.h"
 #include "widgets/NewMsgDlg.h"
 
 namespace korvex {
@@ -166,6 +168,7 @@ TfrmMain::~TfrmMain()
     FormDestroy();
     // The link's events and the grid's view point into the window: let them go before the parts they use.
     m_CP21101.reset();
+    m_CComm1.reset();
     m_chartToolBar.reset();
     m_DBGrid1->setModel(nullptr);
     m_gridModel.reset();
@@ -398,6 +401,21 @@ void TfrmMain::CreateLink()
     m_CP21101->OnReceiveData = [this](const char* data, std::uint32_t len) { m_decoder->CP21101ReceiveData(data, len); };
     m_CP21101->OnRemoval = [this](QObject*) { CP21101Removal(); };
     m_CP21101->OnDeviceChange = [this](QObject*) { CP21101DeviceChange(); };
+
+    m_CComm1 = std::make_unique<TCComm>(this);
+    m_CComm1->setObjectName(QStringLiteral("CComm1"));
+    m_CComm1->OnReceiveData = [this](const void* buffer, std::uint32_t len) { m_decoder->CComm1ReceiveData(buffer, len); };
+    m_CComm1->ErrorReport = [](const std::exception& error) { ReportException(error); };
+}
+
+void TfrmMain::OpenSerialLink(const QString& port)
+{
+    m_CComm1->setCommPort(port);
+    try {
+        m_CComm1->Open();
+    } catch (const std::exception& error) {
+        ReportException(error);
+    }
 }
 
 void TfrmMain::RefreshDeviceList()

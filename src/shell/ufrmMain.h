@@ -21,6 +21,7 @@ class QToolButton;
 
 namespace korvex {
 
+class TCComm;
 class TCEdit;
 class TChartControl;
 class TChartToolBar;
@@ -46,6 +47,10 @@ public:
     bool FormCloseQuery();
 
     TCP2110& CP21101() { return *m_CP21101; }
+    // The serial link: its bytes go to the decoder's serial handler; no control opens it.
+    TCComm& CComm1() { return *m_CComm1; }
+    // Opens CComm1 on port; a failure goes to the standard error report.
+    void OpenSerialLink(const QString& port);
     TTable& cds1() { return *m_cds1; }
     TChartControl& ChartControl() { return *m_ChartControl; }
     TRecordSampling& Sampling() { return *m_sampling; }
@@ -140,6 +145,7 @@ private:
     TMeterState m_state;
     std::unique_ptr<TMeterDecoder> m_decoder;
     std::unique_ptr<TCP2110> m_CP21101;
+    std::unique_ptr<TCComm> m_CComm1;
     std::unique_ptr<TTable> m_cds1;
     std::unique_ptr<TRecordGridModel> m_gridModel;
     std::unique_ptr<TRecordSampling> m_sampling;
