@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <fcntl.h>
 #include <pty.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -18,6 +19,9 @@ PtyPair::PtyPair()
         return;
     }
     path_ = QString::fromLocal8Bit(name);
+    // A program the test starts must not hold the far end open.
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(terminal_, F_SETFD, FD_CLOEXEC);
     struct stat info {};
     if (fstat(terminal_, &info) == 0)
         device_ = info.st_rdev;
