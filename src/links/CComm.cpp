@@ -92,6 +92,7 @@ void TCComm::Open()
     applyLineSettings();
     // Whatever waited in the queues came before this open.
     port_.clear(QSerialPort::AllDirections);
+    ++session_;
     connected_ = true;
     raise(OnOpened);
 }
@@ -186,15 +187,16 @@ void TCComm::portError(QSerialPort::SerialPortError error)
     releaseQueued_ = true;
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, session = session_] {
             releaseQueued_ = false;
-            if (!connected_ || !port_.isOpen())
+            // The port may have been closed, even opened anew, since.
+            if (!connected_ || !port_.isOpen() || session != session_)
                 return;
             quietLine_.stop();
             if (port_.bytesAvailable() > 0) {
                 const QPointer<TCComm> alive(this);
                 handOver();
-                if (!alive)
+                if (!alive || session != session_)
                     return;
             }
             quietLine_.stop();

@@ -99,6 +99,8 @@ private:
     bool delivering_ = false;
     // A release of a device that went away waits in the event queue.
     bool releaseQueued_ = false;
+    // Counts the opens, so a late release knows the port it was meant for.
+    std::uint64_t session_ = 0;
 };
 
 } // namespace korvex
