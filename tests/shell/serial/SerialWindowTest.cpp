@@ -16,7 +16,7 @@
 #include "display/MeterPanel.h"
 #include "links/CComm.h"
 #include "links/serial/PtyPair.h"
-#include "shell/CControls.h"
+#include "widgets/CControls.h"
 #include "shell/ufrmMain.h"
 
 namespace korvex::testing {
