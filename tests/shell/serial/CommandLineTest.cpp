@@ -69,6 +69,7 @@ TEST(CommandLineOptions, AWrongCommandLineFailsSayingWhatIsWrong)
         {{"--bogus"}, "Unknown option 'bogus'."},
         {{"stray"}, "Unexpected argument 'stray'."},
         {{"--serial", "COM3", "stray"}, "Unexpected argument 'stray'."},
+        {{"--log", "run.csv", "--serial", "COM3"}, "--serial does not go with --log."},
     };
     for (const auto& c : cases) {
         const CommandLine parsed = Parse(c.arguments);
@@ -120,7 +121,7 @@ TEST(CommandLineProgram, PrintsHelpVersionAndErrorsAndEnds)
     EXPECT_EQ(help.out, Parse({"--help"}).output);
 
     const Outcome wrong = RunWithoutDisplay({"--bogus"});
-    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_EQ(wrong.exitCode, 2);
     EXPECT_EQ(wrong.out, "");
     EXPECT_TRUE(wrong.err.contains("Unknown option 'bogus'.")) << wrong.err.toStdString();
 }
