@@ -18,7 +18,6 @@ public:
     NodeLock(const NodeLock&) = delete;
     NodeLock& operator=(const NodeLock&) = delete;
 
-    bool held() const { return fd_ >= 0; }
     // Another open of the node holds the claim. A node that cannot be opened at all is not busy: opening
     // the device itself then decides.
     bool busy() const { return busy_; }
