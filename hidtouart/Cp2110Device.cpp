@@ -7,9 +7,10 @@
 
 namespace korvex::hidtouart {
 
-Cp2110Device::Cp2110Device(std::unique_ptr<HidConnection> connection, HidDeviceInfo info)
+Cp2110Device::Cp2110Device(std::unique_ptr<HidConnection> connection, HidDeviceInfo info, NodeLock claim)
     : info_(std::move(info))
     , connection_(std::move(connection))
+    , claim_(std::move(claim))
 {
 }
 
@@ -27,6 +28,7 @@ void Cp2110Device::stop()
     if (!gone_)
         sendFeature(reportForUartEnable(false));
     connection_.reset();
+    claim_.release();
     gone_ = true;
 }
 

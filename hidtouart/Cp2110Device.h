@@ -8,6 +8,7 @@
 
 #include "Cp2110Reports.h"
 #include "HidBackend.h"
+#include "NodeLock.h"
 
 namespace korvex::hidtouart {
 
@@ -15,11 +16,12 @@ namespace korvex::hidtouart {
 // Read may run on one thread while another asks for the device's identity.
 class Cp2110Device {
 public:
-    Cp2110Device(std::unique_ptr<HidConnection> connection, HidDeviceInfo info);
+    // claim keeps other programs off the node until stop().
+    Cp2110Device(std::unique_ptr<HidConnection> connection, HidDeviceInfo info, NodeLock claim = {});
 
     // Turns the UART on and empties both FIFOs; a status other than success means unusable.
     int start();
-    // Turns the UART off unless the device has gone.
+    // Turns the UART off unless the device has gone, then lets other programs open the node.
     void stop();
 
     // What the device was when it opened; stays answerable after the device has gone.
@@ -45,6 +47,7 @@ private:
     const HidDeviceInfo info_;
     std::mutex mutex_;
     std::unique_ptr<HidConnection> connection_;
+    NodeLock claim_;
     std::deque<std::uint8_t> surplus_;
     bool gone_ = false;
     std::atomic<std::uint32_t> readTimeoutMs_{0};

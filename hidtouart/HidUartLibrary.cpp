@@ -52,12 +52,14 @@ HidUartLibrary::~HidUartLibrary()
         device->stop();
 }
 
-std::vector<HidDeviceInfo> HidUartLibrary::matching(std::uint16_t vid, std::uint16_t pid)
+std::vector<HidDeviceInfo> HidUartLibrary::matching(std::uint16_t vid, std::uint16_t pid, bool fresh)
 {
     std::vector<HidDeviceInfo> devices;
     {
         std::lock_guard lock(backendMutex_);
-        devices = backend_->enumerate();
+        if (fresh || !snapshot_)
+            snapshot_ = backend_->enumerate();
+        devices = *snapshot_;
     }
     std::erase_if(devices, [&](const HidDeviceInfo& d) {
         return (vid != 0 && d.vendorId != vid) || (pid != 0 && d.productId != pid);
@@ -76,7 +78,7 @@ int HidUartLibrary::getNumDevices(std::uint32_t* count, std::uint16_t vid, std::
 {
     if (!count)
         return HID_UART_INVALID_DEVICE_OBJECT;
-    *count = static_cast<std::uint32_t>(matching(vid, pid).size());
+    *count = static_cast<std::uint32_t>(matching(vid, pid, true).size());
     return HID_UART_SUCCESS;
 }
 
@@ -85,7 +87,7 @@ int HidUartLibrary::getString(std::uint32_t index, std::uint16_t vid, std::uint1
 {
     if (!text)
         return HID_UART_INVALID_DEVICE_OBJECT;
-    const auto devices = matching(vid, pid);
+    const auto devices = matching(vid, pid, false);
     if (index >= devices.size())
         return HID_UART_DEVICE_NOT_FOUND;
     const auto value = deviceString(devices[index], kind);
@@ -114,17 +116,24 @@ int HidUartLibrary::open(void** handle, std::uint32_t index, std::uint16_t vid, 
     if (!handle)
         return HID_UART_INVALID_DEVICE_OBJECT;
     *handle = nullptr;
-    const auto devices = matching(vid, pid);
+    const auto devices = matching(vid, pid, false);
     if (index >= devices.size())
         return HID_UART_DEVICE_NOT_FOUND;
+    const HidDeviceInfo& info = devices[index];
+    // With ids 0 every HID device is listed: anything but a CP2110 must not receive its reports.
+    if (info.vendorId != Cp2110VendorId || info.productId != Cp2110ProductId)
+        return HID_UART_DEVICE_NOT_FOUND;
+    NodeLock claim(info.path);
+    if (claim.busy())
+        return HID_UART_DEVICE_ACCESS_ERROR;
     std::unique_ptr<HidConnection> connection;
     {
         std::lock_guard lock(backendMutex_);
-        connection = backend_->open(devices[index].path);
+        connection = backend_->open(info.path);
     }
     if (!connection)
         return HID_UART_DEVICE_ACCESS_ERROR;
-    auto device = std::make_shared<Cp2110Device>(std::move(connection), devices[index]);
+    auto device = std::make_shared<Cp2110Device>(std::move(connection), info, std::move(claim));
     if (const int status = device->start(); status != HID_UART_SUCCESS)
         return status;
     std::lock_guard lock(handlesMutex_);

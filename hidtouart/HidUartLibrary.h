@@ -15,6 +15,9 @@ namespace korvex::hidtouart {
 
 // The state behind the C entry points: device enumeration by vendor and product id, and the table of
 // open handles. Safe to call from several threads.
+//
+// Device numbers refer to the list taken by the last getNumDevices: getString and open answer from that
+// list and open its node by path, so a device plugged in or pulled out in between shifts nothing.
 class HidUartLibrary {
 public:
     explicit HidUartLibrary(std::unique_ptr<HidBackend> backend);
@@ -39,11 +42,14 @@ public:
     static void hidGuid(std::uint8_t out[16]);
 
 private:
-    std::vector<HidDeviceInfo> matching(std::uint16_t vid, std::uint16_t pid);
+    // The devices of the snapshot that match the ids; takes a fresh snapshot first when asked to, or
+    // when none was taken yet.
+    std::vector<HidDeviceInfo> matching(std::uint16_t vid, std::uint16_t pid, bool fresh);
     std::shared_ptr<Cp2110Device> find(void* handle);
 
     std::mutex backendMutex_;
     std::unique_ptr<HidBackend> backend_;
+    std::optional<std::vector<HidDeviceInfo>> snapshot_;
     std::mutex handlesMutex_;
     std::map<void*, std::shared_ptr<Cp2110Device>> handles_;
 };

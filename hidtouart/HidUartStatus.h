@@ -17,7 +17,7 @@ enum HidUartStatus : std::uint8_t {
     HID_UART_READ_TIMED_OUT = 0x12,         // fewer bytes than asked arrived within the read time-out
     HID_UART_WRITE_TIMED_OUT = 0x13,        // not all bytes went out within the write time-out
     HID_UART_DEVICE_IO_FAILED = 0x14,       // a feature report could not be exchanged
-    HID_UART_DEVICE_ACCESS_ERROR = 0x15,    // the device node could not be opened
+    HID_UART_DEVICE_ACCESS_ERROR = 0x15,    // the device node could not be opened, or another program has it
     HID_UART_DEVICE_NOT_SUPPORTED = 0x16,   // the device answered with something that is not a CP2110
     HID_UART_UNKNOWN_ERROR = 0xFF,          // anything else
 };
@@ -29,6 +29,10 @@ enum HidUartStringKind : std::uint8_t {
     HID_UART_GET_PATH_STR = 3,   // device node, e.g. /dev/hidraw3
     HID_UART_GET_SERIAL_STR = 4, // USB serial number in 8-bit text
 };
+
+// The ids of the CP2110, the only device the library opens.
+inline constexpr std::uint16_t Cp2110VendorId = 0x10C4;
+inline constexpr std::uint16_t Cp2110ProductId = 0xEA80;
 
 // Every text buffer handed to the library holds this many bytes, NUL included.
 inline constexpr std::uint32_t HidUartStringLength = 260;

@@ -132,18 +132,21 @@ bool TCP2110::readString(std::uint32_t index, std::uint32_t kind, QString& out) 
     return true;
 }
 
+bool TCP2110::isBridge(std::uint32_t index) const
+{
+    QString vendor, product;
+    return readString(index, VendorIdText, vendor) && readString(index, ProductIdText, product)
+        && asciiUpper(vendor) == BridgeVendorId && asciiUpper(product) == BridgeProductId;
+}
+
 void TCP2110::enumerateAtStart()
 {
     std::uint32_t count = 0;
     if (library_->api().GetNumDevices(&count, 0, 0) != 0)
         return;
     for (std::uint32_t i = 0; i < count; ++i) {
-        QString serial, vendor, product, path;
-        if (!readString(i, SerialText, serial))
-            continue;
-        readString(i, VendorIdText, vendor);
-        readString(i, ProductIdText, product);
-        if (asciiUpper(vendor) != BridgeVendorId || asciiUpper(product) != BridgeProductId)
+        QString serial, path;
+        if (!readString(i, SerialText, serial) || !isBridge(i))
             continue;
         if (readString(i, PathText, path))
             deviceList_.append(serial + QLatin1Char('=') + path);
@@ -208,6 +211,10 @@ bool TCP2110::openNamedDevice()
             continue;
         serial[BridgeStringLength - 1] = '\0';
         if (wanted != QByteArray(serial))
+            continue;
+        // With no bridge attached an empty DeviceName matches any HID device without a serial number: a
+        // keyboard must never receive the bridge's set-up reports.
+        if (!isBridge(i))
             continue;
         void* device = nullptr;
         if (api.Open(&device, i, 0, 0) == 0 && device) {
@@ -340,7 +347,7 @@ void TCP2110::handleArrival(const QString& path)
     if (library_->api().GetNumDevices(&count, 0, 0) != 0)
         return;
     for (std::uint32_t i = 0; i < count; ++i) {
-        QString reportedPath, serial, vendor, product;
+        QString reportedPath, serial;
         if (!readString(i, PathText, reportedPath))
             continue;
         if (equalsIgnoringAsciiCase(reportedPath, path))
@@ -349,9 +356,7 @@ void TCP2110::handleArrival(const QString& path)
             continue;
         // Only bridges join the list: another HID device with a serial number could sort first and
         // become the device Connect looks for.
-        readString(i, VendorIdText, vendor);
-        readString(i, ProductIdText, product);
-        if (asciiUpper(vendor) != BridgeVendorId || asciiUpper(product) != BridgeProductId)
+        if (!isBridge(i))
             continue;
         const bool listed = std::any_of(deviceList_.cbegin(), deviceList_.cend(), [&](const QString& entry) {
             return entryName(entry).compare(serial, Qt::CaseInsensitive) == 0;
@@ -370,7 +375,8 @@ void TCP2110::handleRemoval(const QString& path)
             break;
         }
     }
-    if (!device_)
+    // A second notification while the first removal's handler is still up must not report it again.
+    if (!device_ || removalUnderWay_)
         return;
     char openedPath[BridgeStringLength] = {};
     if (library_->api().GetOpenedString(device_, openedPath, PathText) != 0)
@@ -378,6 +384,15 @@ void TCP2110::handleRemoval(const QString& path)
     openedPath[BridgeStringLength - 1] = '\0';
     if (!equalsIgnoringAsciiCase(QString::fromLatin1(openedPath), path))
         return;
+    struct RemovalScope {
+        bool& flag;
+        explicit RemovalScope(bool& f)
+            : flag(f)
+        {
+            flag = true;
+        }
+        ~RemovalScope() { flag = false; }
+    } scope(removalUnderWay_);
     std::exception_ptr handlerError;
     try {
         raise(OnRemoval, this);

@@ -58,6 +58,9 @@ public:
     void HandleDeviceChange(std::uint32_t eventCode, const QString& path);
 
     bool Connected() const { return connected_; }
+    // True from OnRemoval until the disconnect that follows it has ended: the link closes itself then,
+    // and nothing else needs to.
+    bool RemovalUnderWay() const { return removalUnderWay_; }
     // Entries "serial=path", sorted without regard to case.
     QStringList DeviceList() const { return deviceList_; }
     bool LibraryBound() const;
@@ -109,6 +112,8 @@ private:
     void handleArrival(const QString& path);
     void handleRemoval(const QString& path);
     bool readString(std::uint32_t index, std::uint32_t kind, QString& out) const;
+    // The device at this index reports the bridge's vendor and product ids.
+    bool isBridge(std::uint32_t index) const;
     void raise(const TNotifyEvent& event, QObject* sender);
 
     std::unique_ptr<BridgeLibrary> library_;
@@ -118,6 +123,7 @@ private:
     void* device_ = nullptr;
     bool connected_ = false;
     bool stoppingReader_ = false;
+    bool removalUnderWay_ = false;
     QStringList deviceList_;
 
     TBaudRate baudRate_ = TBaudRate::CBR_9600;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <stdexcept>
 #include <vector>
 
 #include <QCheckBox>
@@ -58,6 +59,19 @@ const int GridViewColumnWidths[] = {60, 150, 60, 60, 60, 120, 120, 80, 80};
 void ShowNotice(const char* text)
 {
     MessageDialog(QLatin1String(text), mtInformation, ButtonSet({mbOK}), 0);
+}
+
+// Disconnects the link; an error that a data handler raised during the stop goes to the error report, so
+// the caller's own steps still run.
+void DisconnectReportingErrors(TCP2110& link)
+{
+    try {
+        link.Disconnect();
+    } catch (const std::exception& error) {
+        ReportException(error);
+    } catch (...) {
+        ReportException(std::runtime_error("Unknown error"));
+    }
 }
 
 // A lowered outer and a raised inner bevel, one pixel each: an etched two-pixel frame.
@@ -388,7 +402,8 @@ void TfrmMain::FormCreate()
 
 void TfrmMain::FormDestroy()
 {
-    m_CP21101->Disconnect();
+    // Runs from the destructor, where an error must not escape.
+    DisconnectReportingErrors(*m_CP21101);
 }
 
 void TfrmMain::CreateLink()
@@ -596,7 +611,13 @@ void TfrmMain::CP21101DeviceChange()
 
 void TfrmMain::timerDisconectedUSBTimer()
 {
-    m_CP21101->Disconnect();
+    // Inside the removal message chunks may have restarted the watchdog; the link closes itself once
+    // the message is answered, so a tick then neither disconnects nor adds the cable message.
+    if (m_CP21101->RemovalUnderWay()) {
+        m_timerDisconectedUSB->stop();
+        return;
+    }
+    DisconnectReportingErrors(*m_CP21101);
     m_timerDisconectedUSB->stop();
     ShowNotice(CableMessage);
 }

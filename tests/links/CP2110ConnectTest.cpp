@@ -86,6 +86,12 @@ TEST_F(ConnectTest, FailedConnectsReportError101AndLeaveNothingOpen)
     };
     const Case cases[] = {
         {"no device attached", [](int) { BridgeDouble::reset(); }, "", false},
+        {"no bridge, a keyboard without a serial number",
+         [](int) {
+             BridgeDouble::reset();
+             BridgeDouble::addDevice("", "/dev/hidraw0", "046D", "C31C");
+         },
+         "", false},
         {"serial differs in letter case", [](int) {}, "ab12", false},
         {"device count fails", [](int) { BridgeDouble::setStatus("HidUart_GetNumDevices", 0xFF); }, "AB12", false},
         {"open fails", [](int d) { BridgeDouble::setOpenStatus(d, 0x15); }, "AB12", false},
@@ -115,6 +121,18 @@ TEST_F(ConnectTest, FailedConnectsReportError101AndLeaveNothingOpen)
         spinFor(5);
         EXPECT_EQ(BridgeDouble::calls("HidUart_Read"), 0u) << "no reader after a failed connect";
     }
+}
+
+TEST_F(ConnectTest, ConnectPassesOverADeviceWithTheSameSerialThatIsNotABridge)
+{
+    BridgeDouble::addDevice("a3", "/dev/hidraw0", "046D", "C31C");
+    const int bridge = BridgeDouble::addDevice("a3", "/dev/hidraw2");
+    BridgeDouble::queueRead(bridge, {0x42});
+    const auto link = makeFastLink();
+    ASSERT_TRUE(link->Connect());
+    EXPECT_EQ(BridgeDouble::calls("HidUart_Open"), 1u);
+    ASSERT_TRUE(spinUntil([&] { return !chunks.empty(); })) << "the bridge, not the keyboard, was opened";
+    link->Disconnect();
 }
 
 TEST_F(ConnectTest, ConnectConfiguresTheNamedDeviceFromTheProperties)

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -115,6 +120,100 @@ TEST_F(HidUartLibraryTest, OpenEnablesTheUartAndPurgesCloseDisablesIt)
 
     void* none = nullptr;
     EXPECT_EQ(library.open(&none, 1, 0x10C4, 0xEA80), HID_UART_DEVICE_NOT_FOUND);
+}
+
+TEST_F(HidUartLibraryTest, OpenRefusesADeviceThatIsNotACp2110BeforeAnyReport)
+{
+    auto keyboard = sim->addUnit("/dev/hidraw0", 0x046D, 0xC31C, "");
+    auto bridge = sim->addUnit("/dev/hidraw1", 0x10C4, 0xEA80, "");
+    std::uint32_t count = 0;
+    ASSERT_EQ(library.getNumDevices(&count, 0, 0), HID_UART_SUCCESS);
+    ASSERT_EQ(count, 2u);
+
+    void* handle = &count;
+    EXPECT_EQ(library.open(&handle, 0, 0, 0), HID_UART_DEVICE_NOT_FOUND);
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_TRUE(keyboard->featuresSent.empty());
+    EXPECT_FALSE(keyboard->uartEnabled);
+
+    ASSERT_EQ(library.open(&handle, 1, 0, 0), HID_UART_SUCCESS);
+    EXPECT_TRUE(bridge->uartEnabled);
+    library.close(handle);
+}
+
+TEST_F(HidUartLibraryTest, DeviceNumbersKeepReferringToTheListOfTheLastCount)
+{
+    using Unit = SimulatedCp2110::Unit;
+    struct Case {
+        const char* what;
+        std::function<void(SimulatedCp2110&, Unit& first)> change;
+        std::uint32_t countAfter;
+    };
+    const Case cases[] = {
+        {"a bridge plugged in ahead of the others",
+         [](SimulatedCp2110& s, Unit&) { s.addUnitFirst("/dev/hidraw9", 0x10C4, 0xEA80, "NEW"); }, 3},
+        {"the bridge ahead pulled out",
+         [](SimulatedCp2110&, Unit& first) {
+             std::lock_guard lock(SimulatedCp2110::mutex());
+             first.vanished = true;
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto* simulated = new SimulatedCp2110;
+        HidUartLibrary local{std::unique_ptr<HidBackend>(simulated)};
+        auto first = simulated->addUnit("/dev/hidraw1", 0x10C4, 0xEA80, "A1");
+        auto second = simulated->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "B2");
+        std::uint32_t count = 0;
+        ASSERT_EQ(local.getNumDevices(&count, 0x10C4, 0xEA80), HID_UART_SUCCESS);
+        ASSERT_EQ(count, 2u);
+        const int enumerations = simulated->enumerations();
+
+        c.change(*simulated, *first);
+        char serial[HidUartStringLength];
+        ASSERT_EQ(local.getString(1, 0x10C4, 0xEA80, serial, HID_UART_GET_SERIAL_STR), HID_UART_SUCCESS);
+        EXPECT_STREQ(serial, "B2");
+        void* handle = nullptr;
+        ASSERT_EQ(local.open(&handle, 1, 0x10C4, 0xEA80), HID_UART_SUCCESS);
+        char path[HidUartStringLength];
+        ASSERT_EQ(local.getOpenedString(handle, path, HID_UART_GET_PATH_STR), HID_UART_SUCCESS);
+        EXPECT_STREQ(path, "/dev/hidraw2");
+        EXPECT_TRUE(second->uartEnabled);
+        EXPECT_EQ(simulated->enumerations(), enumerations) << "strings and open answer from the list";
+
+        local.getNumDevices(&count, 0x10C4, 0xEA80);
+        EXPECT_EQ(count, c.countAfter) << "the next count sees the change";
+        local.close(handle);
+    }
+}
+
+TEST_F(HidUartLibraryTest, ASecondProgramCannotOpenTheNodeInUseNorSendItReports)
+{
+    // Two libraries stand for two programs; their units share one node, here a file that can be locked.
+    std::string node = (std::filesystem::temp_directory_path() / "korvex-hidraw-XXXXXX").string();
+    const int fd = ::mkstemp(node.data());
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    auto mine = sim->addUnit(node, 0x10C4, 0xEA80, "A1");
+    auto* otherSim = new SimulatedCp2110;
+    HidUartLibrary other{std::unique_ptr<HidBackend>(otherSim)};
+    auto theirs = otherSim->addUnit(node, 0x10C4, 0xEA80, "A1");
+
+    void* mineHandle = openFirst();
+    ASSERT_NE(mineHandle, nullptr);
+    void* theirHandle = &node;
+    EXPECT_EQ(other.open(&theirHandle, 0, 0x10C4, 0xEA80), HID_UART_DEVICE_ACCESS_ERROR);
+    EXPECT_EQ(theirHandle, nullptr);
+    EXPECT_TRUE(theirs->featuresSent.empty()) << "no purge or set-up from the second program";
+
+    // Once the first program lets go, the node is free again.
+    ASSERT_EQ(library.close(mineHandle), HID_UART_SUCCESS);
+    ASSERT_EQ(other.open(&theirHandle, 0, 0x10C4, 0xEA80), HID_UART_SUCCESS);
+    void* again = nullptr;
+    EXPECT_EQ(library.open(&again, 0, 0x10C4, 0xEA80), HID_UART_DEVICE_ACCESS_ERROR);
+    other.close(theirHandle);
+    std::filesystem::remove(node);
 }
 
 TEST_F(HidUartLibraryTest, UartConfigIsWrittenAndReadBack)

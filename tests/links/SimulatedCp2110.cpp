@@ -118,6 +118,16 @@ std::shared_ptr<SimulatedCp2110::Unit> SimulatedCp2110::addUnit(const std::strin
     return unit;
 }
 
+std::shared_ptr<SimulatedCp2110::Unit> SimulatedCp2110::addUnitFirst(const std::string& path, std::uint16_t vid,
+                                                                     std::uint16_t pid, const std::string& serial)
+{
+    auto unit = std::make_shared<Unit>();
+    unit->info = {path, vid, pid, serial};
+    std::lock_guard lock(mutex());
+    units_.insert(units_.begin(), unit);
+    return unit;
+}
+
 void SimulatedCp2110::queueAsReports(Unit& unit, const std::vector<std::uint8_t>& bytes,
                                      std::vector<std::size_t> sizes)
 {
@@ -135,6 +145,7 @@ void SimulatedCp2110::queueAsReports(Unit& unit, const std::vector<std::uint8_t>
 std::vector<hidtouart::HidDeviceInfo> SimulatedCp2110::enumerate()
 {
     std::lock_guard lock(mutex());
+    ++enumerations_;
     std::vector<hidtouart::HidDeviceInfo> out;
     for (const auto& unit : units_)
         if (!unit->vanished)

@@ -34,6 +34,11 @@ public:
 
     std::shared_ptr<Unit> addUnit(const std::string& path, std::uint16_t vid, std::uint16_t pid,
                                   const std::string& serial);
+    // A unit plugged in that enumerates ahead of every other.
+    std::shared_ptr<Unit> addUnitFirst(const std::string& path, std::uint16_t vid, std::uint16_t pid,
+                                       const std::string& serial);
+    // How often the HID devices were enumerated.
+    int enumerations() const { return enumerations_; }
 
     // Queues the bytes as input reports of the given sizes (the last size repeats).
     static void queueAsReports(Unit& unit, const std::vector<std::uint8_t>& bytes, std::vector<std::size_t> sizes);
@@ -46,6 +51,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<Unit>> units_;
+    int enumerations_ = 0;
 };
 
 } // namespace korvex::testing

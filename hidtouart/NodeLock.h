@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+namespace korvex::hidtouart {
+
+// An exclusive claim on a device node between programs: hidraw lets any number of processes open one
+// node, and a second program's set-up and close would reconfigure and switch off the UART under the
+// first. The claim is an flock on the node, held until release or destruction.
+class NodeLock {
+public:
+    NodeLock() = default;
+    // Tries to take the claim without waiting.
+    explicit NodeLock(const std::string& path);
+    ~NodeLock();
+    NodeLock(NodeLock&& other) noexcept;
+    NodeLock& operator=(NodeLock&& other) noexcept;
+    NodeLock(const NodeLock&) = delete;
+    NodeLock& operator=(const NodeLock&) = delete;
+
+    // Another open of the node holds the claim. A node that cannot be opened at all is not busy: opening
+    // the device itself then decides.
+    bool busy() const { return busy_; }
+    void release();
+
+private:
+    int fd_ = -1;
+    bool busy_ = false;
+};
+
+} // namespace korvex::hidtouart
