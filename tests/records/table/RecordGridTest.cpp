@@ -8,6 +8,8 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLocale>
+#include <QStyleOptionViewItem>
+#include <vector>
 #include <QStyledItemDelegate>
 #include <QTemporaryDir>
 #include <QSignalSpy>
@@ -141,9 +143,11 @@ TEST(RecordGrid, ReadOnlyRowGridThatMakesEveryNewRowCurrent)
     EXPECT_EQ(grid.selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_TRUE(grid.showGrid());
     EXPECT_TRUE(grid.horizontalHeader()->isVisible());
-    const int widths[] = {36, 103, 43, 43, 35, 39, 40, 34, DefaultColumnWidth};
+    const int widths[] = {36, 103, 43, 43, 35, 39, 40, 34};
     for (int c = 0; c < 9; ++c) {
-        EXPECT_EQ(grid.columnWidth(c), widths[c]) << c;
+        EXPECT_EQ(grid.columnWidth(c), c < 8 ? TextColumnWidth(grid, widths[c]) : DefaultColumnWidth) << c;
+        if (c < 8)
+            EXPECT_GE(grid.columnWidth(c), widths[c]) << c;
         EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(c), QHeaderView::Interactive);
     }
     EXPECT_EQ(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
@@ -200,5 +204,51 @@ TEST(RecordGrid, SavingKeepsTheCurrentRowAndOpeningMakesTheLastRowCurrent)
         EXPECT_EQ(grid.currentIndex().row(), before + 39);
         EXPECT_EQ(grid.selectionModel()->selectedRows().value(0).row(), before + 39);
         EXPECT_TRUE(grid.viewport()->rect().contains(grid.visualRect(grid.currentIndex())));
+    }
+}
+
+namespace {
+
+// Opens the view's own item options to the test, as the delegate gets them.
+class ExposedGrid : public QTableView {
+public:
+    using QTableView::initViewItemOption;
+};
+
+}  // namespace
+
+TEST(RecordGrid, ColumnsHoldTheirWidestTextsWholeInNarrowAndWideFonts)
+{
+    const std::vector<std::vector<const char*>> rows = {
+        {"2026-12-10 12:00:00", "DCR", "100.00", "MOhm", "ESR", "0.0123", "KOhm", "100KHz"},
+        {"2011-05-24 15:59:13", "Cp", "1.2345", "KOhm", "RP", "-45.00", "MOhm", "10KHz"},
+        {"2011-05-24 15:59:13", "Lp", "-19.99", "mH", "Q", "199.99", "Deg", "120Hz"},
+    };
+    for (const char* family : {"FreeSans", "Liberation Sans", "DejaVu Sans"}) {
+        SCOPED_TRACE(family);
+        TTable cds1 = CreateRecordTable();
+        TRecordGridModel model(cds1);
+        ExposedGrid grid;
+        QFont font(QString::fromLatin1(family));
+        font.setPixelSize(11);
+        grid.setFont(font);
+        ConfigureRecordGrid(grid, model);
+        for (const auto& texts : rows) {
+            cds1.Append();
+            cds1.SetInteger(rfNO, 99999);
+            for (int f = 0; f < 8; ++f)
+                cds1.SetText(f + 1, texts[static_cast<std::size_t>(f)]);
+            cds1.Post();
+        }
+        QStyleOptionViewItem option;
+        grid.initViewItemOption(&option);
+        for (int row = 0; row < model.rowCount(); ++row) {
+            for (int c = 0; c < model.columnCount(); ++c) {
+                const QModelIndex index = model.index(row, c);
+                // The cell is the column less its grid line; the hint is the text with its margins.
+                const int needed = grid.itemDelegateForIndex(index)->sizeHint(option, index).width();
+                EXPECT_LE(needed, grid.columnWidth(c) - 1) << index.data().toString().toStdString();
+            }
+        }
     }
 }
