@@ -146,8 +146,9 @@ TEST(RecordGrid, ReadOnlyRowGridThatMakesEveryNewRowCurrent)
     const int widths[] = {36, 103, 43, 43, 35, 39, 40, 34};
     for (int c = 0; c < 9; ++c) {
         EXPECT_EQ(grid.columnWidth(c), c < 8 ? TextColumnWidth(grid, widths[c]) : DefaultColumnWidth) << c;
-        if (c < 8)
+        if (c < 8) {
             EXPECT_GE(grid.columnWidth(c), widths[c]) << c;
+        }
         EXPECT_EQ(grid.horizontalHeader()->sectionResizeMode(c), QHeaderView::Interactive);
     }
     EXPECT_EQ(grid.verticalHeader()->sectionResizeMode(0), QHeaderView::Fixed);
