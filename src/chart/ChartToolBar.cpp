@@ -151,10 +151,12 @@ bool TChartToolBar::eventFilter(QObject* watched, QEvent* event)
 }
 
 // True when the key may reach the range box. Keys that type no character (arrows, Home, End,
-// Delete, Shift+Insert) pass; Ctrl with a letter types a control character and is refused, which
-// also keeps Ctrl+V from pasting.
+// Delete, Shift+Insert) pass, and so do Tab and Backtab, which move the focus; Ctrl with a letter
+// types a control character and is refused, which also keeps Ctrl+V from pasting.
 bool TChartToolBar::edtRangeKeyPress(const QKeyEvent& key) const
 {
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return true;
     const bool control = key.modifiers().testFlag(Qt::ControlModifier);
     if (key.key() == Qt::Key_Backspace)
         return !control;

@@ -32,9 +32,12 @@ private:
 };
 
 // Writes to a temporary file beside the target and puts it in the target's place only when complete.
+// A folder that allows no new file can still hold a file the user may write: that file is then written
+// in place, as replacing it would.
 bool SaveWhole(const QString& fileName, const std::function<bool(QIODevice&)>& write, QString& error)
 {
     QSaveFile file(fileName);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly)) {
         error = QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, file.errorString());
         return false;

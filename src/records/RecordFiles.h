@@ -21,7 +21,8 @@ QString RecordFileExtension(const QString& fileName);
 // Writes the table to the file: an XML data packet for ".xml", tab-separated text with the column titles
 // as its header otherwise; a name whose extension is none of ".xml", ".xls" and ".txt" gets ".xls"
 // appended. The file is replaced only once the whole new content is written, so a failed write leaves
-// an existing file as it was. Success and a failed text write are told through `inform`, a failed XML
+// an existing file as it was; only where the folder allows no new file is a writable file written in
+// place. Success and a failed text write are told through `inform`, a failed XML
 // write through `reportError`. Returns whether the file was written.
 bool DBToFiles(TTable& table, const QString& fileName, const QStringList& columnTitles,
                const SaveNotices& notices);

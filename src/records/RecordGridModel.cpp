@@ -8,11 +8,12 @@ TRecordGridModel::TRecordGridModel(TTable& table, QObject* parent)
     : QAbstractTableModel(parent)
     , table_(table)
     , rows_(table.RecordCount())
+    , timesEmptied_(table.TimesEmptied())
 {
     for (std::size_t c = 0; c < RecordColumns.size(); ++c)
         columnFields_[c] = table_.FindField(RecordColumns[c].field);
     table_.OnRowPosted = [this](int row) { RowPosted(row); };
-    table_.OnReset = [this] { Reset(); };
+    table_.OnReset = [this] { TableChanged(); };
 }
 
 TRecordGridModel::~TRecordGridModel()
@@ -45,8 +46,9 @@ QVariant TRecordGridModel::data(const QModelIndex& index, int role) const
         return {};
     if (table_.IsNull(index.row(), field))
         return QString();
+    // A record number is shown as plain digits: grouped by the locale it would look like a reading.
     if (integer)
-        return table_.Integer(index.row(), field);
+        return QString::number(table_.Integer(index.row(), field));
     return FromWindows1252(table_.Text(index.row(), field));
 }
 
@@ -79,9 +81,9 @@ int TRecordGridModel::ColumnField(int column) const
 
 void TRecordGridModel::RowPosted(int row)
 {
-    // Rows arrive one by one at the end; anything else means the model lost track, so start over.
+    // Rows arrive one by one at the end; anything else means the model lost track, so catch up.
     if (row != rows_) {
-        Reset();
+        TableChanged();
         return;
     }
     beginInsertRows(QModelIndex(), row, row);
@@ -89,10 +91,22 @@ void TRecordGridModel::RowPosted(int row)
     endInsertRows();
 }
 
-void TRecordGridModel::Reset()
+void TRecordGridModel::TableChanged()
 {
+    const int count = table_.RecordCount();
+    // Rows are only appended or all removed: with no emptying since, the rows the views know are still
+    // there, and only the new ones need telling.
+    if (table_.TimesEmptied() == timesEmptied_ && count >= rows_) {
+        if (count > rows_) {
+            beginInsertRows(QModelIndex(), rows_, count - 1);
+            rows_ = count;
+            endInsertRows();
+        }
+        return;
+    }
     beginResetModel();
-    rows_ = table_.RecordCount();
+    rows_ = count;
+    timesEmptied_ = table_.TimesEmptied();
     endResetModel();
 }
 

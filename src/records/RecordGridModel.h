@@ -28,7 +28,9 @@ inline constexpr std::array<TRecordColumn, 9> RecordColumns = {{
 }};
 
 // The read-only view of the record table that the grid DBGrid1 shows. It follows the table through the
-// table's observers: a posted row is one inserted row, emptying or re-enabling the table is a reset.
+// table's observers: a posted row is one inserted row; emptying is a reset. Re-enabling the table's
+// controls inserts the rows posted meanwhile, and is a reset only when the table was emptied meanwhile,
+// so a walk of the table (a save) leaves the views' current row and scrolling alone.
 // The table must outlive the model, or the model must be destroyed first (it detaches its observers).
 class TRecordGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -49,11 +51,12 @@ public:
 
 private:
     void RowPosted(int row);
-    void Reset();
+    void TableChanged();
 
     TTable& table_;
     std::array<int, RecordColumns.size()> columnFields_{};
     int rows_ = 0;  // the rows the views have been told of
+    std::uint64_t timesEmptied_ = 0;  // the table's count of emptyings when the views were last told
 };
 
 }  // namespace korvex

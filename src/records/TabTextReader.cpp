@@ -17,12 +17,17 @@ bool EndsLineOrText(char c)
 }
 
 // Reads one value of the line for the field at `field`; false when the line has no such field or the
-// value does not fit it.
-bool ReadPiece(const TTable& target, std::size_t field, std::string_view piece, CellValue& cell)
+// value does not fit it. An empty number beside other pieces is a row without a number, as the writer
+// puts it out; an empty line is no row.
+bool ReadPiece(const TTable& target, std::size_t field, std::string_view piece, bool onlyPiece, CellValue& cell)
 {
     if (field >= target.Fields().size())
         return false;
     if (target.Fields()[field].type == FieldType::Integer) {
+        if (piece.empty() && !onlyPiece) {
+            cell = {};
+            return true;
+        }
         const auto number = ParseWholeNumber(piece);
         if (!number)
             return false;
@@ -43,7 +48,8 @@ bool AppendRow(TTable& target, std::string_view line, std::vector<CellValue>& ce
     for (;;) {
         const std::size_t tab = line.find('\t');
         CellValue& cell = cells.emplace_back();
-        if (!ReadPiece(target, cells.size() - 1, line.substr(0, tab), cell))
+        const bool onlyPiece = cells.size() == 1 && tab == std::string_view::npos;
+        if (!ReadPiece(target, cells.size() - 1, line.substr(0, tab), onlyPiece, cell))
             return false;
         if (tab == std::string_view::npos)
             break;

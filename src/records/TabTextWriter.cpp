@@ -27,6 +27,19 @@ std::string_view Trimmed(std::string_view text)
     return text;
 }
 
+// The text format cannot carry a TAB, a line end or a byte 0 inside a value: each would split or end the
+// row when the file is read back. They are written as blanks, so every row reads back as one row.
+void AppendValue(std::string& out, std::string_view value)
+{
+    const std::size_t start = out.size();
+    out.append(value);
+    for (std::size_t i = start; i < out.size(); ++i) {
+        const char c = out[i];
+        if (c == '\t' || c == '\r' || c == '\n' || c == '\0')
+            out[i] = ' ';
+    }
+}
+
 }  // namespace
 
 bool WriteTabText(const TTable& table, const std::vector<std::string>& headerTitles, QIODevice& out)
@@ -59,7 +72,7 @@ bool WriteTabText(const TTable& table, const std::vector<std::string>& headerTit
         }
         for (int field : textFields) {
             buffer.push_back('\t');
-            buffer.append(Trimmed(table.Text(row, field)));
+            AppendValue(buffer, Trimmed(table.Text(row, field)));
         }
         buffer.append("\r\n");
         sink.FlushIfFull();

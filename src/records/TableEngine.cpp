@@ -306,7 +306,13 @@ void TTable::EmptyTable()
     std::vector<RowLocation>().swap(m_rows);
     std::vector<std::int32_t>().swap(m_changeLog);
     m_nextSequence = 1;
+    ++m_timesEmptied;
     NotifyReset();
+}
+
+std::uint64_t TTable::TimesEmptied() const
+{
+    return m_timesEmptied;
 }
 
 const std::vector<std::int32_t>& TTable::ChangeLog() const

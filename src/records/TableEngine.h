@@ -72,6 +72,8 @@ public:
 
     // Removes every row and the list of pending changes.
     void EmptyTable();
+    // How many times the table has been emptied: an observer that saw the same count saw no row go.
+    std::uint64_t TimesEmptied() const;
     const std::vector<std::int32_t>& ChangeLog() const;
 
     // While controls are disabled the observers hear nothing; enabling them again reports one reset.
@@ -121,6 +123,7 @@ private:
     std::vector<RowLocation> m_rows;
     std::vector<std::int32_t> m_changeLog;
     std::int32_t m_nextSequence = 1;
+    std::uint64_t m_timesEmptied = 0;
     int m_disableCount = 0;
 };
 

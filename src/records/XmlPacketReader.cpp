@@ -33,18 +33,25 @@ constexpr char16_t kControlStandIn = 0xE000;
 
 // The list of pending changes grows with every row, to megabytes in one attribute. A read does not use
 // it (the rows become new changes of the target), so its digits are dropped before the parser sees them
-// and the bound on a single token still holds.
+// and the bound on a single token still holds. Only the PARAMS start tag carries the list: a row value
+// may end in the same bytes, so the skip is armed inside that tag alone, outside its quoted values.
 constexpr std::string_view kChangeLogStart = " CHANGE_LOG=\"";
+constexpr std::string_view kParamsName = "PARAMS";
 
 bool IsStandInControl(unsigned char byte)
 {
     return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
 }
 
-// A byte that goes to the parser as it is and cannot begin the change list's name.
+// A byte that goes to the parser as it is and opens no tag.
 bool IsPlainCharacter(unsigned char byte)
 {
-    return byte > ' ' && byte < 0x80;
+    return byte > ' ' && byte < 0x80 && byte != '<';
+}
+
+bool IsXmlBlank(unsigned char byte)
+{
+    return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
 }
 
 // Length of the run of plain characters at the start of [from, end), looked at eight bytes at a time.
@@ -56,8 +63,10 @@ std::size_t PlainRun(const char* from, const char* end)
     while (end - at >= 8) {
         std::uint64_t word = 0;
         std::memcpy(&word, at, sizeof word);
-        // High bit of a byte at 0x80 or above, or of a byte below 0x21 (the subtraction borrows into it).
-        if (((word | ((word - kOnes * 0x21) & ~word)) & kHighBits) != 0)
+        // High bit of a byte at 0x80 or above, of a byte below 0x21 (the subtraction borrows into it),
+        // or of a "<" (zero after the exclusive or).
+        const std::uint64_t lessThans = word ^ (kOnes * '<');
+        if (((word | ((word - kOnes * 0x21) & ~word) | ((lessThans - kOnes) & ~lessThans)) & kHighBits) != 0)
             break;
         at += 8;
     }
@@ -206,6 +215,13 @@ Element Classify(Element parent, QStringView name)
     return Element::Other;
 }
 
+// Where the bytes fed to the parser stand, as far as finding the change list needs to know.
+enum class Markup : std::uint8_t {
+    Outside,    // text, or a tag other than PARAMS
+    TagName,    // just after "<": is this the PARAMS start tag?
+    ParamsTag,  // inside the PARAMS start tag
+};
+
 class PacketParser {
 public:
     explicit PacketParser(QIODevice& in)
@@ -222,6 +238,7 @@ public:
 private:
     QXmlStreamReader::TokenType Next();
     bool Feed();
+    void Track(unsigned char byte);
     bool AddField(TemporaryTable& table);
     bool AddRow(TemporaryTable& table);
 
@@ -230,6 +247,9 @@ private:
     std::vector<char> m_chunk;
     QByteArray m_utf8;
     qint64 m_fedSinceToken = 0;
+    Markup m_markup = Markup::Outside;
+    std::size_t m_nameMatched = 0;
+    char m_quote = 0;  // the quote of the PARAMS value being read, 0 between values
     std::size_t m_changeLogMatched = 0;
     bool m_inChangeLog = false;
     QHash<QString, int> m_fieldIndex;
@@ -254,7 +274,7 @@ bool PacketParser::Feed()
     const char* const bytes = m_chunk.data();
     for (qint64 i = 0; i < got; ++i) {
         if (m_inChangeLog) {
-            // Its digits are dropped up to the closing quote, which goes on like any other byte.
+            // Its digits are dropped up to the closing quote, which goes on and ends the value.
             const void* quote = std::memchr(bytes + i, '"', static_cast<std::size_t>(got - i));
             const char* const stop = quote ? static_cast<const char*>(quote) : bytes + got;
             if (!OnlyDigitsAndBlanks(bytes + i, stop))
@@ -262,8 +282,13 @@ bool PacketParser::Feed()
             i = stop - bytes;
             if (i == got)
                 break;
-        } else if (m_changeLogMatched == 0) {
-            // A run of characters that neither begin the change list's name nor need converting.
+            m_inChangeLog = false;
+            *out++ = '"';
+            ++kept;
+            continue;
+        }
+        if (m_markup == Markup::Outside) {
+            // A run of characters that open no tag and need no converting.
             const auto run = static_cast<qint64>(PlainRun(bytes + i, bytes + got));
             std::memcpy(out, bytes + i, static_cast<std::size_t>(run));
             out += run;
@@ -273,23 +298,8 @@ bool PacketParser::Feed()
                 break;
         }
         const auto b = static_cast<unsigned char>(bytes[i]);
-        if (m_inChangeLog) {
-            if (b == '"')
-                m_inChangeLog = false;
-            else if ((b < '0' || b > '9') && b != ' ')
-                return false;  // not a list of numbers
-            else
-                continue;
-        }
         ++kept;
-        if (b == static_cast<unsigned char>(kChangeLogStart[m_changeLogMatched])) {
-            if (++m_changeLogMatched == kChangeLogStart.size()) {
-                m_inChangeLog = true;
-                m_changeLogMatched = 0;
-            }
-        } else {
-            m_changeLogMatched = b == ' ' ? 1 : 0;
-        }
+        Track(b);
         if (b < 0x80 && !IsStandInControl(b)) {
             *out++ = static_cast<char>(b);
             continue;
@@ -301,6 +311,52 @@ bool PacketParser::Feed()
     m_xml.addData(m_utf8);
     m_fedSinceToken += kept;
     return true;
+}
+
+// Follows the tags far enough to find the change list in the PARAMS start tag. Where the bytes are not
+// well-formed the parser refuses them anyway; this only has to be right for those it accepts.
+void PacketParser::Track(unsigned char byte)
+{
+    switch (m_markup) {
+    case Markup::Outside:
+        if (byte == '<') {
+            m_markup = Markup::TagName;
+            m_nameMatched = 0;
+        }
+        break;
+    case Markup::TagName:
+        if (m_nameMatched < kParamsName.size() && byte == static_cast<unsigned char>(kParamsName[m_nameMatched])) {
+            ++m_nameMatched;
+        } else if (m_nameMatched == kParamsName.size() && (IsXmlBlank(byte) || byte == '/')) {
+            m_markup = Markup::ParamsTag;
+            m_quote = 0;
+            m_changeLogMatched = byte == ' ' ? 1 : 0;
+        } else {
+            m_markup = byte == '<' ? Markup::TagName : Markup::Outside;
+            m_nameMatched = 0;
+        }
+        break;
+    case Markup::ParamsTag:
+        if (m_quote != 0) {
+            if (byte == static_cast<unsigned char>(m_quote))
+                m_quote = 0;
+            break;
+        }
+        if (byte == static_cast<unsigned char>(kChangeLogStart[m_changeLogMatched])) {
+            // The quote that completes the name opens the value that the skip reads.
+            if (++m_changeLogMatched == kChangeLogStart.size()) {
+                m_inChangeLog = true;
+                m_changeLogMatched = 0;
+            }
+            break;
+        }
+        m_changeLogMatched = byte == ' ' ? 1 : 0;
+        if (byte == '"' || byte == '\'')
+            m_quote = static_cast<char>(byte);
+        else if (byte == '>')
+            m_markup = Markup::Outside;
+        break;
+    }
 }
 
 QXmlStreamReader::TokenType PacketParser::Next()

@@ -27,6 +27,7 @@
 #include "chart/uCharControl.h"
 #include "display/ArialFont.h"
 #include "display/MeterPanel.h"
+#include "display/WindowFont.h"
 #include "links/CComm.h"
 #include "links/uCP2110.h"
 #include "records/ui/RecordClear.h"
@@ -137,9 +138,7 @@ QFont ToolBarCheckFont()
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(WindowFont());
     setWindowIcon(ApplicationIcon());
 
     auto* central = new QWidget(this);

@@ -1,5 +1,6 @@
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include <QApplication>
 #include <QClipboard>
@@ -133,6 +134,26 @@ TEST_F(ChartToolBarTest, ControlKeysDoNotPasteButEditingKeysWork)
     EXPECT_EQ(edtRange.text(), "1");
     QTest::keyClick(&edtRange, Qt::Key_Backspace);
     EXPECT_EQ(edtRange.text(), "");
+}
+
+TEST_F(ChartToolBarTest, TabAndBacktabLeaveTheRangeBox)
+{
+    QWidget window;
+    auto* before = new QLineEdit(&window);
+    auto* after = new QLineEdit(&window);
+    edtRange.setParent(&window);
+    QWidget::setTabOrder(before, &edtRange);
+    QWidget::setTabOrder(&edtRange, after);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    for (const auto& [key, next] : {std::pair{Qt::Key_Tab, after}, {Qt::Key_Backtab, before}}) {
+        edtRange.setFocus();
+        ASSERT_TRUE(edtRange.hasFocus());
+        QTest::keyClick(&edtRange, key);
+        EXPECT_TRUE(next->hasFocus()) << "key " << key;
+        EXPECT_EQ(edtRange.text(), "100");
+    }
+    edtRange.setParent(nullptr);  // the fixture owns the box
 }
 
 TEST_F(ChartToolBarTest, RangeTypedQuicklyIsAppliedOnceAfterThePause)

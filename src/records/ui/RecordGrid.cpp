@@ -2,11 +2,32 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyle>
 #include <QTableView>
+#include <algorithm>
+#include <cmath>
 
 #include "records/RecordGridModel.h"
 
 namespace korvex {
+namespace {
+
+// The widths were drawn for an 8-point font in which this time stamp is 99 pixels wide, with a cell's
+// text starting 2 pixels in and the grid line outside the column's width.
+const QString kTimeStampSample = QStringLiteral("2011-05-24 15:59:13");
+constexpr double kDesignTimeStampWidth = 99.0;
+constexpr int kDesignTextPadding = 2;
+
+}  // namespace
+
+int TextColumnWidth(const QTableView& grid, int designWidth)
+{
+    const double ratio = std::max(1.0, grid.fontMetrics().horizontalAdvance(kTimeStampSample) / kDesignTimeStampWidth);
+    // A cell here keeps a text margin on both sides and draws its grid line inside the column.
+    const int textMargin = grid.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1;
+    const int padding = 2 * textMargin + (grid.showGrid() ? 1 : 0);
+    return static_cast<int>(std::ceil(designWidth * ratio)) + std::max(0, padding - kDesignTextPadding);
+}
 
 void ConfigureRecordGrid(QTableView& grid, TRecordGridModel& model)
 {
@@ -28,7 +49,7 @@ void ConfigureRecordGrid(QTableView& grid, TRecordGridModel& model)
     titles->setSectionResizeMode(QHeaderView::Interactive);
     for (int c = 0; c < static_cast<int>(RecordColumns.size()); ++c) {
         const int width = RecordColumns[static_cast<std::size_t>(c)].width;
-        titles->resizeSection(c, width > 0 ? width : DefaultColumnWidth);
+        titles->resizeSection(c, width > 0 ? TextColumnWidth(grid, width) : DefaultColumnWidth);
     }
 
     QHeaderView* rows = grid.verticalHeader();

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <gtest/gtest.h>
 
+#include "records/RecordRoundTrip.h"
 #include "records/TabTextReader.h"
 #include "records/XmlPacketReader.h"
 #include "records/files/RecordFilesFixture.h"
@@ -37,6 +38,19 @@ TEST(FuzzCorpus, TextReaderReplays)
 TEST(FuzzCorpus, XmlReaderReplays)
 {
     Replay("records-xml", &ReadXmlDataPacket);
+}
+
+// Every input of the round-trip target's corpus, and of the readers' own, keeps the readers' promise:
+// what they read comes back whole through both writers.
+TEST(FuzzCorpus, RoundTripReplays)
+{
+    for (const char* corpus : {"records-roundtrip", "records-text", "records-xml"}) {
+        const QDir dir(QStringLiteral(KORVEX_SOURCE_DIR "/fuzz/corpus/") + corpus);
+        const QStringList files = dir.entryList(QDir::Files);
+        ASSERT_FALSE(files.isEmpty()) << corpus;
+        for (const QString& name : files)
+            EXPECT_EQ(fuzz::RoundTripFault(test::FileBytes(dir.filePath(name))), "") << corpus << "/" << name.toStdString();
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <string>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -57,40 +58,60 @@ void ExpectFailedAndOldFileKept(const SaveAttempt& attempt, const QString& path,
     EXPECT_EQ(QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
 }
 
-// Drops root's power to write anywhere for file access from this thread, so permissions apply in tests run as root.
+// Drops root's power to write anywhere (and root's group) for file access from this thread, so permissions apply in tests run as root.
 class FileAccessAsNobody {
 public:
     FileAccessAsNobody()
     {
-        if (geteuid() == 0)
+        if (geteuid() == 0) {
+            setfsgid(65534);
             setfsuid(65534);
+        }
     }
     ~FileAccessAsNobody()
     {
-        if (geteuid() == 0)
+        if (geteuid() == 0) {
             setfsuid(0);
+            setfsgid(0);
+        }
     }
 };
 
-TEST(SafeSave, ReadOnlyFolderLeavesTheOldFile)
+// A folder that allows no new file: a file the user may write is replaced in place, one he may not is kept.
+TEST(SafeSave, ReadOnlyFolderWritesAWritableFileInPlaceAndKeepsAReadOnlyOne)
 {
     for (const char* name : {"old.xls", "old.xml"}) {
-        SCOPED_TRACE(name);
-        QTemporaryDir dir;
-        const QString folder = dir.filePath("locked");
-        ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
-        const QString path = folder + "/" + name;
-        test::WriteBytes(path, kOldContent);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::WriteOther);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
-        TTable table = BigTable();
-        SaveAttempt attempt;
-        {
-            FileAccessAsNobody nobody;
-            attempt = Save(table, path);
+        for (const bool writable : {true, false}) {
+            SCOPED_TRACE(std::string(name) + (writable ? " writable" : " read-only"));
+            const bool xml = QString(name).endsWith(".xml");
+            QTemporaryDir dir;
+            TTable table = BigTable();
+            const QString expectedPath = dir.filePath(name);
+            ASSERT_TRUE(Save(table, expectedPath).saved);
+            const QString folder = dir.filePath("locked");
+            ASSERT_TRUE(QDir(dir.path()).mkdir("locked"));
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
+            const QString path = folder + "/" + name;
+            test::WriteBytes(path, kOldContent);
+            const QFile::Permissions read = QFile::ReadOwner | QFile::ReadOther;
+            QFile::setPermissions(path, writable ? read | QFile::WriteOwner | QFile::WriteOther : read);
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+            SaveAttempt attempt;
+            {
+                FileAccessAsNobody nobody;
+                attempt = Save(table, path);
+            }
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            if (!writable) {
+                ExpectFailedAndOldFileKept(attempt, path, xml);
+                continue;
+            }
+            EXPECT_TRUE(attempt.saved);
+            EXPECT_EQ(attempt.notices.informed, QStringList{"Save table to specified file: " + path + " Scuss!"});
+            EXPECT_TRUE(attempt.notices.errors.isEmpty());
+            EXPECT_EQ(FileBytes(path), FileBytes(expectedPath));
+            EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{name});
         }
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        ExpectFailedAndOldFileKept(attempt, path, QString(name).endsWith(".xml"));
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
@@ -17,6 +18,7 @@
 #include "display/MeterPanel.h"
 #include "meter/ReadingFormat.h"
 #include "widgets/CControls.h"
+#include "records/ui/RecordGrid.h"
 #include "records/ui/RecordSampling.h"
 #include "shell/ufrmMain.h"
 
@@ -171,10 +173,23 @@ TEST(MainWindow, GridShowsTheNineRecordColumns)
     ASSERT_EQ(grid->model()->columnCount(), static_cast<int>(columns.size()));
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), columns[c].first);
-        EXPECT_EQ(grid->horizontalHeader()->sectionSize(c), columns[c].second) << c;
+        // The text columns are grown for the window's font; the last keeps the grid's default.
+        const int width = c + 1 < static_cast<int>(columns.size()) ? TextColumnWidth(*grid, columns[c].second)
+                                                                    : columns[c].second;
+        EXPECT_EQ(grid->horizontalHeader()->sectionSize(c), width) << c;
     }
     EXPECT_EQ(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_EQ(grid->selectionBehavior(), QAbstractItemView::SelectRows);
+}
+
+TEST(MainWindow, WindowFontStandsInForMsSansSerifWithAFontOfItsWidths)
+{
+    TfrmMain window;
+    EXPECT_EQ(window.font().family(), "MS Sans Serif");
+    EXPECT_EQ(window.font().pixelSize(), 11);
+    const QStringList standIns = {"MS Sans Serif", "FreeSans", "Liberation Sans", "Arimo", "DejaVu Sans Condensed"};
+    EXPECT_TRUE(standIns.contains(QFontInfo(window.DBGrid1()->font()).family()))
+        << QFontInfo(window.DBGrid1()->font()).family().toStdString();
 }
 
 TEST(MainWindow, SplitterGivesTheLeftColumnItsWidthAndTheChartTheRest)
