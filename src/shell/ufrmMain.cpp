@@ -39,6 +39,7 @@
 #include "shell/ImageList.h"
 #include "shell/uMySuper.h"
 #include "widgets/NewMsgDlg.h"
+#include "widgets/Guarded.h"
 
 namespace korvex {
 
@@ -156,7 +157,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     m_decoder = std::make_unique<TMeterDecoder>(m_state, *this);
     CreateLink();
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(gui, &QGuiApplication::commitDataRequest, this, &TfrmMain::commitDataRequest);
+        connect(gui, &QGuiApplication::commitDataRequest, this, Guarded(this, &TfrmMain::commitDataRequest));
 
     FormCreate();
 }
@@ -360,17 +361,17 @@ void TfrmMain::CreateTimers()
 
 void TfrmMain::ConnectHandlers()
 {
-    connect(m_btnConnect, &QToolButton::clicked, this, &TfrmMain::btnConnectClick);
-    connect(m_timerDisconectedUSB, &QTimer::timeout, this, &TfrmMain::timerDisconectedUSBTimer);
-    connect(m_btnRecordNew, &QToolButton::clicked, this, &TfrmMain::btnRecordNewClick);
-    connect(m_btnNew, &QToolButton::clicked, this, &TfrmMain::btnRecordNewClick);
-    connect(m_btnRecordOpen, &QToolButton::clicked, this, &TfrmMain::btnRecordOpenClick);
-    connect(m_btnRecordSave, &QToolButton::clicked, this, &TfrmMain::btnRecordSaveClick);
-    connect(m_btnRecordPrint, &QToolButton::clicked, this, &TfrmMain::btnRecordPrintClick);
-    connect(m_btnRecordFly, &QToolButton::clicked, this, &TfrmMain::btnRecordFlyClick);
-    connect(m_btnGridZoomout, &QToolButton::clicked, this, &TfrmMain::btnGridZoomoutClick);
-    connect(m_btnFly, &QToolButton::clicked, this, &TfrmMain::btnFlyClick);
-    connect(m_btnChartZoomOut, &QToolButton::clicked, this, &TfrmMain::btnChartZoomOutClick);
+    connect(m_btnConnect, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnConnectClick));
+    connect(m_timerDisconectedUSB, &QTimer::timeout, this, Guarded(this, &TfrmMain::timerDisconectedUSBTimer));
+    connect(m_btnRecordNew, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordNewClick));
+    connect(m_btnNew, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordNewClick));
+    connect(m_btnRecordOpen, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordOpenClick));
+    connect(m_btnRecordSave, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordSaveClick));
+    connect(m_btnRecordPrint, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordPrintClick));
+    connect(m_btnRecordFly, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordFlyClick));
+    connect(m_btnGridZoomout, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnGridZoomoutClick));
+    connect(m_btnFly, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnFlyClick));
+    connect(m_btnChartZoomOut, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnChartZoomOutClick));
 }
 
 void TfrmMain::FormCreate()
@@ -392,12 +393,14 @@ void TfrmMain::CreateLink()
 {
     m_CP21101 = std::make_unique<TCP2110>(this);
     m_CP21101->setObjectName(QStringLiteral("CP21101"));
-    m_CP21101->OnConnect = [this](QObject*) { CP21101Connect(); };
-    m_CP21101->OnDisconnect = [this](QObject*) { CP21101Disconnect(); };
-    m_CP21101->OnError = [this](std::uint32_t code, const QString& message) { CP21101Error(code, message); };
-    m_CP21101->OnReceiveData = [this](const char* data, std::uint32_t len) { m_decoder->CP21101ReceiveData(data, len); };
-    m_CP21101->OnRemoval = [this](QObject*) { CP21101Removal(); };
-    m_CP21101->OnDeviceChange = [this](QObject*) { CP21101DeviceChange(); };
+    // The link raises these from Qt's event dispatch (hand-over, hot-plug watcher): each catches its own error.
+    m_CP21101->OnConnect = Guarded([this](QObject*) { CP21101Connect(); });
+    m_CP21101->OnDisconnect = Guarded([this](QObject*) { CP21101Disconnect(); });
+    m_CP21101->OnError = Guarded([this](std::uint32_t code, const QString& message) { CP21101Error(code, message); });
+    m_CP21101->OnReceiveData =
+        Guarded([this](const char* data, std::uint32_t len) { m_decoder->CP21101ReceiveData(data, len); });
+    m_CP21101->OnRemoval = Guarded([this](QObject*) { CP21101Removal(); });
+    m_CP21101->OnDeviceChange = Guarded([this](QObject*) { CP21101DeviceChange(); });
 }
 
 void TfrmMain::RefreshDeviceList()
@@ -455,14 +458,14 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     // A full-window view holds a panel of this window: close the view first and ask once it has ended.
     if (frmSuperContainer()) {
         m_closeAfterView = true;
-        CloseFullWindow();
+        RunGuarded([this] { CloseFullWindow(); });
         event->ignore();
         return;
     }
-    if (m_quitConfirmed || FormCloseQuery())
-        event->accept();
-    else
-        event->ignore();
+    // A question that failed leaves the window open, as No does.
+    bool mayClose = false;
+    RunGuarded([&] { mayClose = m_quitConfirmed || FormCloseQuery(); });
+    event->setAccepted(mayClose);
 }
 
 void TfrmMain::commitDataRequest(QSessionManager& manager)

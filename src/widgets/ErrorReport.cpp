@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <stdexcept>
 
 namespace korvex {
 
@@ -13,6 +14,17 @@ void ReportException(const std::exception& error)
     box.setObjectName(QStringLiteral("ErrorReport"));
     box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("OK"));
     box.exec();
+}
+
+void ReportCurrentException()
+{
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        ReportException(error);
+    } catch (...) {
+        ReportException(std::runtime_error("Unknown error"));
+    }
 }
 
 }  // namespace korvex

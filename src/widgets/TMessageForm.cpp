@@ -1,6 +1,7 @@
 #include "widgets/TMessageForm.h"
 
 #include "meter/Windows1252.h"
+#include "widgets/Guarded.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -201,9 +202,9 @@ TMessageForm::TMessageForm(const QString& text, TMsgDlgType type, TMsgDlgButtons
             cancelButton_ = button;
         const int result = kButtons[b].result;
         if (result == mrNone)
-            connect(button, &QPushButton::clicked, this, &TMessageForm::HelpButtonClick);
+            connect(button, &QPushButton::clicked, this, Guarded(this, &TMessageForm::HelpButtonClick));
         else
-            connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+            connect(button, &QPushButton::clicked, this, Guarded([this, result] { done(result); }));
         buttons_.push_back(button);
         left += l.buttonWidth + l.buttonSpacing;
     }
@@ -268,7 +269,8 @@ bool TMessageForm::PreviewKey(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers held = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
     if (event->key() == Qt::Key_C && held == Qt::ControlModifier) {
-        CopyToClipboard();
+        // A failed copy goes to the error report and the dialog stays open.
+        RunGuarded([this] { CopyToClipboard(); });
         return true;
     }
     if (event->key() == Qt::Key_Escape) {
