@@ -14,6 +14,7 @@
 
 #include "chart/ChartBitmap.h"
 #include "chart/uCharControl.h"
+#include "widgets/FileDialogFolder.h"
 #include "widgets/Guarded.h"
 
 namespace korvex {
@@ -129,12 +130,12 @@ void TChartToolBar::btnNewClick()
 
 void TChartToolBar::btnSaveClick()
 {
-    if (!mSavePictureDialog1 || mSavePictureDialog1->exec() != QDialog::Accepted)
+    if (!mSavePictureDialog1)
         return;
-    const QStringList chosen = mSavePictureDialog1->selectedFiles();
+    const QString chosen = AskFileInLastFolder(*mSavePictureDialog1);
     if (chosen.isEmpty())
         return;
-    SaveChartBitmap(mControls.Chart1, chosen.front());
+    SaveChartBitmap(mControls.Chart1, chosen);
 }
 
 bool TChartToolBar::eventFilter(QObject* watched, QEvent* event)

@@ -39,6 +39,7 @@
 #include "shell/ImageList.h"
 #include "shell/uMySuper.h"
 #include "widgets/NewMsgDlg.h"
+#include "widgets/FrameCentring.h"
 #include "widgets/Guarded.h"
 
 namespace korvex {
@@ -149,10 +150,12 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     m_sampling = std::make_unique<TRecordSampling>(*m_cbRepeat, *m_cbInterval, *m_edtRecInterval, *m_timerInputDelay,
                                                    *m_timerInterval, m_state);
 
-    resize(940, 661);
-    m_Splitter1->setSizes({457, 940 - 457 - m_Splitter1->handleWidth()});
-    if (const QScreen* display = screen())
-        move(display->availableGeometry().center() - QPoint(940 / 2, 661 / 2));
+    // 940 x 661 is the outer size, frame included, centred on the screen by that size.
+    new TFrameCentring(*this, QSize(940, 661), [](const QWidget& window) {
+        const QScreen* display = window.screen();
+        return display ? display->availableGeometry() : QRect();
+    });
+    m_Splitter1->setSizes({457, width() - 457 - m_Splitter1->handleWidth()});
 
     m_decoder = std::make_unique<TMeterDecoder>(m_state, *this);
     CreateLink();
@@ -464,8 +467,41 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     // A question that failed leaves the window open, as No does.
     bool mayClose = false;
-    RunGuarded([&] { mayClose = m_quitConfirmed || FormCloseQuery(); });
+    RunGuarded([&] {
+        const bool sessionEnding = m_logOffConfirmed && m_sessionQuitting;
+        // Any other closing means that the log-off answered Yes did not happen: its Yes is spent.
+        ForgetLogOffAnswer();
+        mayClose = sessionEnding || FormCloseQuery();
+    });
     event->setAccepted(mayClose);
+}
+
+bool TfrmMain::QueryEndSession()
+{
+    ForgetLogOffAnswer();
+    m_logOffConfirmed = FormCloseQuery();
+    // The session's end reaches the window as the application's quit, which closes every window.
+    if (m_logOffConfirmed)
+        QCoreApplication::instance()->installEventFilter(this);
+    return m_logOffConfirmed;
+}
+
+void TfrmMain::ForgetLogOffAnswer()
+{
+    if (m_logOffConfirmed)
+        QCoreApplication::instance()->removeEventFilter(this);
+    m_logOffConfirmed = false;
+    m_sessionQuitting = false;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && m_logOffConfirmed) {
+        m_sessionQuitting = true;
+        // Still running once the quit is over: some window stayed open, and this log-off is over too.
+        QTimer::singleShot(0, this, Guarded([this] { ForgetLogOffAnswer(); }));
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::commitDataRequest(QSessionManager& manager)
@@ -475,8 +511,7 @@ void TfrmMain::commitDataRequest(QSessionManager& manager)
         return;
     // The question cannot wait for the view's handler to return: close the view, its panel goes home at once.
     CloseFullWindow();
-    if (FormCloseQuery()) {
-        m_quitConfirmed = true;
+    if (QueryEndSession()) {
         manager.release();
     } else {
         manager.cancel();

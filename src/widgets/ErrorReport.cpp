@@ -1,5 +1,7 @@
 #include "widgets/ErrorReport.h"
 
+#include "widgets/TransientParent.h"
+
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -13,6 +15,7 @@ void ReportException(const std::exception& error)
                     QString::fromUtf8(error.what()), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("ErrorReport"));
     box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("OK"));
+    SetTransientParentToActiveWindow(box);
     box.exec();
 }
 

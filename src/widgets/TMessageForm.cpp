@@ -1,14 +1,15 @@
 #include "widgets/TMessageForm.h"
 
 #include "meter/Windows1252.h"
+#include "widgets/FrameCentring.h"
 #include "widgets/Guarded.h"
+#include "widgets/TransientParent.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -259,10 +260,9 @@ void TMessageForm::CopyToClipboard()
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         throw std::runtime_error("Cannot open clipboard");
-    const std::string bytes = ToWindows1252(TextPicture());
-    auto* data = new QMimeData;
-    data->setData(QStringLiteral("text/plain"), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    clipboard->setMimeData(data);
+    // Passed through the 8-bit code page, so what it cannot hold reads "?", and published as text, which
+    // other programs read in their own encoding.
+    clipboard->setText(FromWindows1252(ToWindows1252(TextPicture())));
 }
 
 bool TMessageForm::PreviewKey(QKeyEvent* event)
@@ -303,11 +303,19 @@ void TMessageForm::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TMessageForm::showEvent(QShowEvent* event)
+void TMessageForm::SetCentreOnShow(bool centre)
 {
-    QDialog::showEvent(event);
-    if (centreOnShow_)
-        MoveToScreenCentre(frameGeometry().size());
+    if (centre && !centring_)
+        centring_ = new TFrameCentring(*this, QSize(), [](const QWidget&) { return ScreenRect(); });
+    else if (!centre && centring_)
+        delete centring_.data();
+}
+
+void TMessageForm::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        SetTransientParentToActiveWindow(*this);
+    QDialog::setVisible(visible);
 }
 
 void TMessageForm::reject()
