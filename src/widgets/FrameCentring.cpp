@@ -41,6 +41,8 @@ void TFrameCentring::Place()
         window_.resize(outerSize_.shrunkBy(frame));
     const QSize outer = window_.size().grownBy(frame);
     const QRect area = area_(window_);
+    if (!area.isValid())
+        return;
     // A window's position is that of its frame.
     window_.move(area.left() + area.width() / 2 - outer.width() / 2, area.top() + area.height() / 2 - outer.height() / 2);
 }
