@@ -14,6 +14,8 @@
 
 #include "chart/ChartBitmap.h"
 #include "chart/uCharControl.h"
+#include "widgets/FileDialogFolder.h"
+#include "widgets/Guarded.h"
 
 namespace korvex {
 
@@ -61,15 +63,15 @@ TChartToolBar::TChartToolBar(const TChartToolBarControls& controls, TChartContro
     mControls.edtRange->installEventFilter(this);
     if (wiring == TChartToolBarWiring::CallerForwards)
         return;
-    connect(mControls.edtRange, &QLineEdit::textChanged, this, &TChartToolBar::edtRangeChange);
-    connect(mControls.Timer_range, &QTimer::timeout, this, &TChartToolBar::Timer_rangeTimer);
-    connect(mControls.btnFirst, &QAbstractButton::clicked, this, &TChartToolBar::btnFirstClick);
-    connect(mControls.btnPrevious, &QAbstractButton::clicked, this, &TChartToolBar::btnPreviousClick);
-    connect(mControls.btnNext, &QAbstractButton::clicked, this, &TChartToolBar::btnNextClick);
-    connect(mControls.btnLast, &QAbstractButton::clicked, this, &TChartToolBar::btnLastClick);
-    connect(mControls.btnSave, &QAbstractButton::clicked, this, &TChartToolBar::btnSaveClick);
+    connect(mControls.edtRange, &QLineEdit::textChanged, this, Guarded(this, &TChartToolBar::edtRangeChange));
+    connect(mControls.Timer_range, &QTimer::timeout, this, Guarded(this, &TChartToolBar::Timer_rangeTimer));
+    connect(mControls.btnFirst, &QAbstractButton::clicked, this, Guarded(this, &TChartToolBar::btnFirstClick));
+    connect(mControls.btnPrevious, &QAbstractButton::clicked, this, Guarded(this, &TChartToolBar::btnPreviousClick));
+    connect(mControls.btnNext, &QAbstractButton::clicked, this, Guarded(this, &TChartToolBar::btnNextClick));
+    connect(mControls.btnLast, &QAbstractButton::clicked, this, Guarded(this, &TChartToolBar::btnLastClick));
+    connect(mControls.btnSave, &QAbstractButton::clicked, this, Guarded(this, &TChartToolBar::btnSaveClick));
     if (mControls.btnNew)
-        connect(mControls.btnNew, &QAbstractButton::clicked, this, &TChartToolBar::btnNewClick);
+        connect(mControls.btnNew, &QAbstractButton::clicked, this, Guarded(this, &TChartToolBar::btnNewClick));
 }
 
 TChartToolBar::~TChartToolBar()
@@ -128,15 +130,23 @@ void TChartToolBar::btnNewClick()
 
 void TChartToolBar::btnSaveClick()
 {
-    if (!mSavePictureDialog1 || mSavePictureDialog1->exec() != QDialog::Accepted)
+    if (!mSavePictureDialog1)
         return;
-    const QStringList chosen = mSavePictureDialog1->selectedFiles();
+    const QString chosen = AskFileInLastFolder(*mSavePictureDialog1);
     if (chosen.isEmpty())
         return;
-    SaveChartBitmap(mControls.Chart1, chosen.front());
+    SaveChartBitmap(mControls.Chart1, chosen);
 }
 
 bool TChartToolBar::eventFilter(QObject* watched, QEvent* event)
+{
+    bool filtered = false;
+    if (!RunGuarded([&] { filtered = FilterRangeBox(watched, event); }))
+        return true;
+    return filtered || QObject::eventFilter(watched, event);
+}
+
+bool TChartToolBar::FilterRangeBox(QObject* watched, QEvent* event) const
 {
     if (watched == mControls.edtRange) {
         if (event->type() == QEvent::KeyPress)
@@ -147,7 +157,7 @@ bool TChartToolBar::eventFilter(QObject* watched, QEvent* event)
             return !std::all_of(committed.begin(), committed.end(), [this](QChar typed) { return MayType(typed); });
         }
     }
-    return QObject::eventFilter(watched, event);
+    return false;
 }
 
 // True when the key may reach the range box. Keys that type no character (arrows, Home, End,

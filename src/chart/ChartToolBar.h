@@ -75,6 +75,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // True when the event must not reach the range box.
+    bool FilterRangeBox(QObject* watched, QEvent* event) const;
     bool edtRangeKeyPress(const QKeyEvent& key) const;
     bool MayType(QChar typed) const;
     void ShowPage(int page);

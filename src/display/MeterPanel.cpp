@@ -12,6 +12,7 @@
 #include "meter/UnitTexts.h"
 #include "meter/Windows1252.h"
 #include "widgets/CControls.h"
+#include "widgets/Guarded.h"
 
 namespace korvex {
 
@@ -372,9 +373,9 @@ bool TMeterPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusIn) {
         if (watched == m_lcdMDisp)
-            lcdMDispEnter();
+            RunGuarded([this] { lcdMDispEnter(); });
         else if (watched == m_lcdSDisp)
-            lcdSDispEnter();
+            RunGuarded([this] { lcdSDispEnter(); });
     }
     return QFrame::eventFilter(watched, event);
 }

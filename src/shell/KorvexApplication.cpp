@@ -1,7 +1,5 @@
 #include "shell/KorvexApplication.h"
 
-#include <stdexcept>
-
 #include "widgets/ErrorReport.h"
 
 namespace korvex {
@@ -15,10 +13,9 @@ bool KorvexApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        ReportException(error);
     } catch (...) {
-        ReportException(std::runtime_error("Unknown error"));
+        // The last resort: handlers catch their own errors before they reach Qt's frames.
+        ReportCurrentException();
     }
     return false;
 }

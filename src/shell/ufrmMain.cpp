@@ -43,6 +43,8 @@
 #include "shell/uMySuper.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/NewMsgDlg.h"
+#include "widgets/FrameCentring.h"
+#include "widgets/Guarded.h"
 
 namespace korvex {
 
@@ -163,15 +165,17 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
     m_sampling = std::make_unique<TRecordSampling>(*m_cbRepeat, *m_cbInterval, *m_edtRecInterval, *m_timerInputDelay,
                                                    *m_timerInterval, m_state);
 
-    resize(940, 661);
-    m_Splitter1->setSizes({457, 940 - 457 - m_Splitter1->handleWidth()});
-    if (const QScreen* display = screen())
-        move(display->availableGeometry().center() - QPoint(940 / 2, 661 / 2));
+    // 940 x 661 is the outer size, frame included, centred on the screen by that size.
+    new TFrameCentring(*this, QSize(940, 661), [](const QWidget& window) {
+        const QScreen* display = window.screen();
+        return display ? display->availableGeometry() : QRect();
+    });
+    m_Splitter1->setSizes({457, width() - 457 - m_Splitter1->handleWidth()});
 
     m_decoder = std::make_unique<TMeterDecoder>(m_state, *this);
     CreateLink();
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        connect(gui, &QGuiApplication::commitDataRequest, this, &TfrmMain::commitDataRequest);
+        connect(gui, &QGuiApplication::commitDataRequest, this, Guarded(this, &TfrmMain::commitDataRequest));
 
     FormCreate();
 }
@@ -376,17 +380,17 @@ void TfrmMain::CreateTimers()
 
 void TfrmMain::ConnectHandlers()
 {
-    connect(m_btnConnect, &QToolButton::clicked, this, &TfrmMain::btnConnectClick);
-    connect(m_timerDisconectedUSB, &QTimer::timeout, this, &TfrmMain::timerDisconectedUSBTimer);
-    connect(m_btnRecordNew, &QToolButton::clicked, this, &TfrmMain::btnRecordNewClick);
-    connect(m_btnNew, &QToolButton::clicked, this, &TfrmMain::btnRecordNewClick);
-    connect(m_btnRecordOpen, &QToolButton::clicked, this, &TfrmMain::btnRecordOpenClick);
-    connect(m_btnRecordSave, &QToolButton::clicked, this, &TfrmMain::btnRecordSaveClick);
-    connect(m_btnRecordPrint, &QToolButton::clicked, this, &TfrmMain::btnRecordPrintClick);
-    connect(m_btnRecordFly, &QToolButton::clicked, this, &TfrmMain::btnRecordFlyClick);
-    connect(m_btnGridZoomout, &QToolButton::clicked, this, &TfrmMain::btnGridZoomoutClick);
-    connect(m_btnFly, &QToolButton::clicked, this, &TfrmMain::btnFlyClick);
-    connect(m_btnChartZoomOut, &QToolButton::clicked, this, &TfrmMain::btnChartZoomOutClick);
+    connect(m_btnConnect, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnConnectClick));
+    connect(m_timerDisconectedUSB, &QTimer::timeout, this, Guarded(this, &TfrmMain::timerDisconectedUSBTimer));
+    connect(m_btnRecordNew, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordNewClick));
+    connect(m_btnNew, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordNewClick));
+    connect(m_btnRecordOpen, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordOpenClick));
+    connect(m_btnRecordSave, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordSaveClick));
+    connect(m_btnRecordPrint, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordPrintClick));
+    connect(m_btnRecordFly, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordFlyClick));
+    connect(m_btnGridZoomout, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnGridZoomoutClick));
+    connect(m_btnFly, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnFlyClick));
+    connect(m_btnChartZoomOut, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnChartZoomOutClick));
 }
 
 void TfrmMain::FormCreate()
@@ -409,12 +413,14 @@ void TfrmMain::CreateLink()
 {
     m_CP21101 = std::make_unique<TCP2110>(this);
     m_CP21101->setObjectName(QStringLiteral("CP21101"));
-    m_CP21101->OnConnect = [this](QObject*) { CP21101Connect(); };
-    m_CP21101->OnDisconnect = [this](QObject*) { CP21101Disconnect(); };
-    m_CP21101->OnError = [this](std::uint32_t code, const QString& message) { CP21101Error(code, message); };
-    m_CP21101->OnReceiveData = [this](const char* data, std::uint32_t len) { m_decoder->CP21101ReceiveData(data, len); };
-    m_CP21101->OnRemoval = [this](QObject*) { CP21101Removal(); };
-    m_CP21101->OnDeviceChange = [this](QObject*) { CP21101DeviceChange(); };
+    // The link raises these from Qt's event dispatch (hand-over, hot-plug watcher): each catches its own error.
+    m_CP21101->OnConnect = Guarded([this](QObject*) { CP21101Connect(); });
+    m_CP21101->OnDisconnect = Guarded([this](QObject*) { CP21101Disconnect(); });
+    m_CP21101->OnError = Guarded([this](std::uint32_t code, const QString& message) { CP21101Error(code, message); });
+    m_CP21101->OnReceiveData =
+        Guarded([this](const char* data, std::uint32_t len) { m_decoder->CP21101ReceiveData(data, len); });
+    m_CP21101->OnRemoval = Guarded([this](QObject*) { CP21101Removal(); });
+    m_CP21101->OnDeviceChange = Guarded([this](QObject*) { CP21101DeviceChange(); });
 
     m_CComm1 = std::make_unique<TCComm>(this);
     m_CComm1->setObjectName(QStringLiteral("CComm1"));
@@ -487,14 +493,47 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     // A full-window view holds a panel of this window: close the view first and ask once it has ended.
     if (frmSuperContainer()) {
         m_closeAfterView = true;
-        CloseFullWindow();
+        RunGuarded([this] { CloseFullWindow(); });
         event->ignore();
         return;
     }
-    if (m_quitConfirmed || FormCloseQuery())
-        event->accept();
-    else
-        event->ignore();
+    // A question that failed leaves the window open, as No does.
+    bool mayClose = false;
+    RunGuarded([&] {
+        const bool sessionEnding = m_logOffConfirmed && m_sessionQuitting;
+        // Any other closing means that the log-off answered Yes did not happen: its Yes is spent.
+        ForgetLogOffAnswer();
+        mayClose = sessionEnding || FormCloseQuery();
+    });
+    event->setAccepted(mayClose);
+}
+
+bool TfrmMain::QueryEndSession()
+{
+    ForgetLogOffAnswer();
+    m_logOffConfirmed = FormCloseQuery();
+    // The session's end reaches the window as the application's quit, which closes every window.
+    if (m_logOffConfirmed)
+        QCoreApplication::instance()->installEventFilter(this);
+    return m_logOffConfirmed;
+}
+
+void TfrmMain::ForgetLogOffAnswer()
+{
+    if (m_logOffConfirmed)
+        QCoreApplication::instance()->removeEventFilter(this);
+    m_logOffConfirmed = false;
+    m_sessionQuitting = false;
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit && m_logOffConfirmed) {
+        m_sessionQuitting = true;
+        // Still running once the quit is over: some window stayed open, and this log-off is over too.
+        QTimer::singleShot(0, this, Guarded([this] { ForgetLogOffAnswer(); }));
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::commitDataRequest(QSessionManager& manager)
@@ -504,8 +543,7 @@ void TfrmMain::commitDataRequest(QSessionManager& manager)
         return;
     // The question cannot wait for the view's handler to return: close the view, its panel goes home at once.
     CloseFullWindow();
-    if (FormCloseQuery()) {
-        m_quitConfirmed = true;
+    if (QueryEndSession()) {
         manager.release();
     } else {
         manager.cancel();

@@ -45,6 +45,9 @@ public:
 
     // Asks the quit question; true only when the answer is Yes.
     bool FormCloseQuery();
+    // The session is ending (log-off, shut-down): asks the quit question. A Yes lets the closing that ends
+    // this session go without asking again, and holds for that closing only.
+    bool QueryEndSession();
 
     TCP2110& CP21101() { return *m_CP21101; }
     // The serial link: its bytes go to the decoder's serial handler; no control opens it.
@@ -123,6 +126,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
@@ -133,6 +137,7 @@ private:
     void CreateLink();
     void commitDataRequest(QSessionManager& manager);
     void AfterFullWindow();
+    void ForgetLogOffAnswer();
 
     QFrame* CreatePanel3();
     QFrame* CreatePanel1();
@@ -152,10 +157,12 @@ private:
     std::unique_ptr<TChartControl> m_ChartControl;
     std::unique_ptr<TChartToolBar> m_chartToolBar;
     std::unique_ptr<TRecordReport> m_frxReport1;
-    // Set once the session manager has had its Yes, so the closing that follows asks nothing more.
-    bool m_quitConfirmed = false;
     // A close of the window was asked for while a full-window view was open.
     bool m_closeAfterView = false;
+    // The quit question of a log-off under way was answered Yes.
+    bool m_logOffConfirmed = false;
+    // The application's quit that ends the session is closing the windows.
+    bool m_sessionQuitting = false;
 
     TMeterPanel* m_pnlLcd = nullptr;
     QFrame* m_Panel1 = nullptr;

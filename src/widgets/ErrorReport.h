@@ -9,4 +9,7 @@ namespace korvex {
 // program goes on.
 void ReportException(const std::exception& error);
 
+// Inside a catch block: reports the error being handled; one that is no std::exception reads "Unknown error".
+void ReportCurrentException();
+
 }  // namespace korvex

@@ -1,13 +1,15 @@
 #include "widgets/TMessageForm.h"
 
 #include "meter/Windows1252.h"
+#include "widgets/FrameCentring.h"
+#include "widgets/Guarded.h"
+#include "widgets/TransientParent.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -201,9 +203,9 @@ TMessageForm::TMessageForm(const QString& text, TMsgDlgType type, TMsgDlgButtons
             cancelButton_ = button;
         const int result = kButtons[b].result;
         if (result == mrNone)
-            connect(button, &QPushButton::clicked, this, &TMessageForm::HelpButtonClick);
+            connect(button, &QPushButton::clicked, this, Guarded(this, &TMessageForm::HelpButtonClick));
         else
-            connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+            connect(button, &QPushButton::clicked, this, Guarded([this, result] { done(result); }));
         buttons_.push_back(button);
         left += l.buttonWidth + l.buttonSpacing;
     }
@@ -258,17 +260,17 @@ void TMessageForm::CopyToClipboard()
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         throw std::runtime_error("Cannot open clipboard");
-    const std::string bytes = ToWindows1252(TextPicture());
-    auto* data = new QMimeData;
-    data->setData(QStringLiteral("text/plain"), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    clipboard->setMimeData(data);
+    // Passed through the 8-bit code page, so what it cannot hold reads "?", and published as text, which
+    // other programs read in their own encoding.
+    clipboard->setText(FromWindows1252(ToWindows1252(TextPicture())));
 }
 
 bool TMessageForm::PreviewKey(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers held = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
     if (event->key() == Qt::Key_C && held == Qt::ControlModifier) {
-        CopyToClipboard();
+        // A failed copy goes to the error report and the dialog stays open.
+        RunGuarded([this] { CopyToClipboard(); });
         return true;
     }
     if (event->key() == Qt::Key_Escape) {
@@ -301,11 +303,19 @@ void TMessageForm::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TMessageForm::showEvent(QShowEvent* event)
+void TMessageForm::SetCentreOnShow(bool centre)
 {
-    QDialog::showEvent(event);
-    if (centreOnShow_)
-        MoveToScreenCentre(frameGeometry().size());
+    if (centre && !centring_)
+        centring_ = new TFrameCentring(*this, QSize(), [](const QWidget&) { return ScreenRect(); });
+    else if (!centre && centring_)
+        delete centring_.data();
+}
+
+void TMessageForm::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        SetTransientParentToActiveWindow(*this);
+    QDialog::setVisible(visible);
 }
 
 void TMessageForm::reject()

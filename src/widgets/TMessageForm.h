@@ -3,6 +3,7 @@
 #include "widgets/NewMsgDlg.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <vector>
@@ -12,6 +13,8 @@ class QLabel;
 class QPushButton;
 
 namespace korvex {
+
+class TFrameCentring;
 
 // Sizes the message dialog derives from its font, its text and its buttons, in pixels.
 struct TMessageLayout {
@@ -48,12 +51,12 @@ public:
     void SetHelpContext(int context) { helpContext_ = context; }
     const QString& HelpFile() const { return helpFile_; }
     void SetHelpFile(const QString& file) { helpFile_ = file; }
-    // Centre the dialog on the screen, by its outer size, each time it opens.
-    void SetCentreOnShow(bool centre) { centreOnShow_ = centre; }
+    // Centre the dialog on the screen by its outer size, once the window system reports its frame.
+    void SetCentreOnShow(bool centre);
 
     // The text picture that Ctrl+C puts on the clipboard.
     QString TextPicture() const;
-    // Sounds the beep and puts the text picture on the clipboard as Windows-1252 text.
+    // Sounds the beep and puts the text picture on the clipboard as text in Windows-1252's characters.
     void CopyToClipboard();
 
     // The caption width table shared by all dialogs: caption width + 8 per button, 0 until measured.
@@ -68,10 +71,13 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 public slots:
     void reject() override;
+
+public:
+    // Opening links the dialog to the window it blocks.
+    void setVisible(bool visible) override;
 
 private:
     bool PreviewKey(QKeyEvent* event);
@@ -85,7 +91,7 @@ private:
     QPushButton* cancelButton_ = nullptr;
     int helpContext_ = 0;
     QString helpFile_;
-    bool centreOnShow_ = false;
+    QPointer<TFrameCentring> centring_;
 };
 
 }  // namespace korvex

@@ -274,6 +274,19 @@ TEST_F(ChartSaveTest, BareNameIsSavedAsBitmap)
     EXPECT_FALSE(QFile::exists(folder.filePath("trend")));
 }
 
+TEST_F(ChartSaveTest, DialogOpensInTheFolderOfTheLastSave)
+{
+    WhenModal([&](QWidget* modal) { ChooseFile(modal, folder.filePath("first")); });
+    btnSave.click();
+    QString shownIn;
+    WhenModal([&shownIn](QWidget* modal) {
+        shownIn = static_cast<QFileDialog*>(modal)->directory().absolutePath();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    btnSave.click();
+    EXPECT_EQ(shownIn, folder.path());
+}
+
 TEST_F(ChartSaveTest, CancelWritesNothing)
 {
     WhenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -280,11 +281,32 @@ TEST(MessageDialogAt, PlacesTheDialogAtTheGivenCorner)
     EXPECT_EQ(seen, QPoint(10, 20));
 }
 
+TEST(MessageDialog, CentredByItsOuterSizeAndTransientForTheWindowItBlocks)
+{
+    QWidget blocked;
+    blocked.show();
+    blocked.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&blocked));
+    QRect frame, client;
+    const QWindow* transientParent = nullptr;
+    AnswerModal([&](QWidget* modal) {
+        frame = modal->frameGeometry();
+        client = modal->geometry();
+        transientParent = modal->windowHandle()->transientParent();
+        modal->close();
+    });
+    MessageDialog("centred", mtInformation, ButtonSet({mbOK}), 0);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(frame.topLeft(), QPoint(screen.width() / 2 - frame.width() / 2, screen.height() / 2 - frame.height() / 2));
+    EXPECT_NE(frame, client) << "the platform reports no frame: the test shows nothing";
+    EXPECT_EQ(transientParent, blocked.windowHandle());
+}
+
 struct CopyCase {
     const char* name;
     QString message;
     Qt::KeyboardModifiers modifiers;
-    QByteArray expected;  // empty: the clipboard keeps what it held
+    QString expected;  // empty: the clipboard keeps what it held
 };
 
 class MessageCopyTest : public ::testing::TestWithParam<CopyCase> {};
@@ -292,21 +314,21 @@ class MessageCopyTest : public ::testing::TestWithParam<CopyCase> {};
 TEST_P(MessageCopyTest, CtrlCPutsTheTextPictureOnTheClipboard)
 {
     const CopyCase& c = GetParam();
-    const QByteArray sentinel("untouched");
-    auto* before = new QMimeData;
-    before->setData("text/plain", sentinel);
-    QGuiApplication::clipboard()->setMimeData(before);
+    const QString sentinel("untouched");
+    QGuiApplication::clipboard()->setText(sentinel);
 
     std::unique_ptr<TMessageForm> form(CreateMessageForm(c.message, mtConfirmation, ButtonSet({mbYes, mbNo})));
     form->show();
     QTest::keyClick(form->focusWidget(), Qt::Key_C, c.modifiers);
 
-    const QByteArray got = QGuiApplication::clipboard()->mimeData()->data("text/plain");
-    EXPECT_EQ(got, c.expected.isEmpty() ? sentinel : c.expected);
+    const QString expected = c.expected.isEmpty() ? sentinel : c.expected;
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    // Published as text, so a program reading the plain text type gets UTF-8, not code page bytes.
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data("text/plain"), expected.toUtf8());
     EXPECT_TRUE(form->isVisible());
 }
 
-const QByteArray kDivider = QByteArray(27, '-') + "\r\n";
+const QString kDivider = QString(27, '-') + "\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MessageCopyTest,
@@ -314,8 +336,10 @@ INSTANTIATE_TEST_SUITE_P(
         CopyCase{"QuitQuestion", kQuitQuestion, Qt::ControlModifier,
                  kDivider + "Confirm\r\n" + kDivider + "Are you sure that you want to quit this application?\r\n" +
                      kDivider + "Yes   No   \r\n" + kDivider},
-        CopyCase{"OutsideCodePage", QString::fromUtf16(u"R = 5 \u03A9, 3 \u20AC"), Qt::ControlModifier,
-                 kDivider + "Confirm\r\n" + kDivider + "R = 5 ?, 3 \x80\r\n" + kDivider + "Yes   No   \r\n" + kDivider},
+        CopyCase{"OutsideCodePage", QString::fromUtf16(u"R = 5 \u03A9, 3 \u20AC, caf\u00E9 25\u00B0C 1 \u00B5F"),
+                 Qt::ControlModifier,
+                 kDivider + "Confirm\r\n" + kDivider + QString::fromUtf16(u"R = 5 ?, 3 \u20AC, caf\u00E9 25\u00B0C 1 \u00B5F") +
+                     "\r\n" + kDivider + "Yes   No   \r\n" + kDivider},
         CopyCase{"CtrlShiftC", kQuitQuestion, Qt::ControlModifier | Qt::ShiftModifier, {}},
         CopyCase{"CtrlAltC", kQuitQuestion, Qt::ControlModifier | Qt::AltModifier, {}},
         CopyCase{"PlainC", kQuitQuestion, Qt::NoModifier, {}}),

@@ -8,7 +8,9 @@
 #include "records/CsvFile.h"
 #include "records/RecordFiles.h"
 #include "widgets/ErrorReport.h"
+#include "widgets/FileDialogFolder.h"
 #include "widgets/NewMsgDlg.h"
+#include "widgets/TransientParent.h"
 
 namespace korvex {
 namespace {
@@ -32,15 +34,6 @@ void Inform(const QString& text)
 void ReportError(const QString& text)
 {
     ReportException(std::runtime_error(text.toStdString()));
-}
-
-// The one file the user confirmed, or an empty name when the dialog was cancelled.
-QString AskFileName(QFileDialog& dialog)
-{
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    const QStringList files = dialog.selectedFiles();
-    return files.isEmpty() ? QString() : files.first();
 }
 
 }  // namespace
@@ -89,13 +82,14 @@ void ShowLoadFailedBox()
                     QMessageBox::Ok);
     box.setObjectName(QStringLiteral("LoadFailed"));
     box.button(QMessageBox::Ok)->setObjectName(QStringLiteral("OK"));
+    SetTransientParentToActiveWindow(box);
     box.exec();
 }
 
 void btnRecordSaveClick(QWidget* owner, TTable& cds1, const QTableView& DBGrid1, const std::string& decimalSep)
 {
     const auto dialog = CreateSaveDialog2(owner);
-    const QString fileName = AskFileName(*dialog);
+    const QString fileName = AskFileInLastFolder(*dialog);
     if (fileName.isEmpty())
         return;
     if (dialog->selectedNameFilter() == CsvFilter) {
@@ -108,7 +102,7 @@ void btnRecordSaveClick(QWidget* owner, TTable& cds1, const QTableView& DBGrid1,
 void btnRecordOpenClick(QWidget* owner, TTable& cds1)
 {
     const auto dialog = CreateOpenDialog1(owner);
-    const QString fileName = AskFileName(*dialog);
+    const QString fileName = AskFileInLastFolder(*dialog);
     if (fileName.isEmpty())
         return;
     if (!AnyToCds(fileName, cds1, false))

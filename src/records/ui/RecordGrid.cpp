@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "records/RecordGridModel.h"
+#include "widgets/Guarded.h"
 
 namespace korvex {
 namespace {
@@ -57,11 +58,12 @@ void ConfigureRecordGrid(QTableView& grid, TRecordGridModel& model)
     rows->setDefaultSectionSize(grid.fontMetrics().height() + 4);
     rows->setVisible(false);
 
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, &grid, [&grid, &model](const QModelIndex&, int, int last) {
+    const auto showLastRow = [&grid, &model](const QModelIndex&, int, int last) {
         const QModelIndex current = model.index(last, grid.currentIndex().isValid() ? grid.currentIndex().column() : 0);
         grid.selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         grid.scrollTo(current, QAbstractItemView::EnsureVisible);
-    });
+    };
+    QObject::connect(&model, &QAbstractItemModel::rowsInserted, &grid, Guarded(showLastRow));
 }
 
 }  // namespace korvex

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "widgets/Guarded.h"
+
 namespace korvex {
 
 TRecordSampling::TRecordSampling(QCheckBox& cbRepeat, QCheckBox& cbInterval, QLineEdit& edtRecInterval,
@@ -21,13 +23,13 @@ TRecordSampling::TRecordSampling(QCheckBox& cbRepeat, QCheckBox& cbInterval, QLi
     timerInputDelay_.setInterval(InputDelayMs);
     interval_.SetEnabled(false);
     interval_.SetPeriod(1000);
-    interval_.OnExpired = [this] { timerIntervalTimer(); };
+    interval_.OnExpired = Guarded([this] { timerIntervalTimer(); });
 
-    connect(&cbRepeat_, &QCheckBox::clicked, this, &TRecordSampling::cbRepeatClick);
+    connect(&cbRepeat_, &QCheckBox::clicked, this, Guarded(this, &TRecordSampling::cbRepeatClick));
     // Also when ticked from code, as the gate must follow the box whoever ticks it.
-    connect(&cbInterval_, &QCheckBox::toggled, this, &TRecordSampling::cbIntervalClick);
-    connect(&edtRecInterval_, &QLineEdit::textChanged, this, &TRecordSampling::edtRecIntervalChange);
-    connect(&timerInputDelay_, &QTimer::timeout, this, &TRecordSampling::timerInputDelayTimer);
+    connect(&cbInterval_, &QCheckBox::toggled, this, Guarded(this, &TRecordSampling::cbIntervalClick));
+    connect(&edtRecInterval_, &QLineEdit::textChanged, this, Guarded(this, &TRecordSampling::edtRecIntervalChange));
+    connect(&timerInputDelay_, &QTimer::timeout, this, Guarded(this, &TRecordSampling::timerInputDelayTimer));
     edtRecInterval_.installEventFilter(this);
 }
 
@@ -105,17 +107,23 @@ TIntervalTimer& TRecordSampling::IntervalTimer()
 
 bool TRecordSampling::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &edtRecInterval_ && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        // Tab and Backtab move the focus; they are no typed characters.
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
-            return false;
-        for (const QChar c : key->text()) {
-            if (!edtRecIntervalKeyPress(c))
-                return true;
-        }
+    bool refused = false;
+    if (watched == &edtRecInterval_ && event->type() == QEvent::KeyPress
+        && !RunGuarded([&] { refused = RefusesKey(*static_cast<QKeyEvent*>(event)); }))
+        return true;
+    return refused || QObject::eventFilter(watched, event);
+}
+
+bool TRecordSampling::RefusesKey(const QKeyEvent& key)
+{
+    // Tab and Backtab move the focus; they are no typed characters.
+    if (key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab)
+        return false;
+    for (const QChar c : key.text()) {
+        if (!edtRecIntervalKeyPress(c))
+            return true;
     }
-    return QObject::eventFilter(watched, event);
+    return false;
 }
 
 }  // namespace korvex

@@ -8,6 +8,7 @@
 #include "records/IntervalTimer.h"
 
 class QCheckBox;
+class QKeyEvent;
 class QLineEdit;
 class QTimer;
 
@@ -54,6 +55,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // True when the key press must not reach edtRecInterval.
+    static bool RefusesKey(const QKeyEvent& key);
+
     QCheckBox& cbRepeat_;
     QCheckBox& cbInterval_;
     QLineEdit& edtRecInterval_;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "records/ui/RecordFileCommands.h"
+#include "widgets/FileDialogFolder.h"
 #include "records/files/ModalAnswer.h"
 #include "records/files/RecordFilesFixture.h"
 
@@ -188,6 +189,30 @@ TEST_F(RecordFileCommands, CancelledDialogsChangeNothing)
     btnRecordOpenClick(&window, cds1);
     EXPECT_EQ(cds1.RecordCount(), 3);
     EXPECT_TRUE(QDir(dir.path()).isEmpty());
+}
+
+TEST_F(RecordFileCommands, DialogsOpenWhereTheUserLastSavedOrOpened)
+{
+    QString shownIn;
+    const auto noteFolderAndCancel = [&shownIn](QWidget* w) {
+        shownIn = static_cast<QFileDialog*>(w)->directory().absolutePath();
+        static_cast<QDialog*>(w)->reject();
+    };
+    // Nothing usable remembered: the documents folder, or the home folder where there is none.
+    RememberFileFolder(dir.filePath("gone/run.xls"));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    AnswerModal(Named("SaveDialog2"), noteFolderAndCancel);
+    btnRecordSaveClick(&window, cds1, grid);
+    EXPECT_EQ(shownIn, QDir(documents).exists() ? QDir(documents).absolutePath() : QDir::homePath());
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir("runs"));
+    ChooseFile("SaveDialog2", dir.filePath("runs/run1.xls"));
+    AnswerBoxWithOk(shown);
+    btnRecordSaveClick(&window, cds1, grid);
+    AnswerModal(Named("OpenDialog1"), noteFolderAndCancel);
+    btnRecordOpenClick(&window, cds1);
+    EXPECT_EQ(shownIn, dir.filePath("runs"));
+    EXPECT_EQ(LastFileFolder(), dir.filePath("runs"));
 }
 
 TEST_F(RecordFileCommands, HeaderFollowsTheGridColumnsLeftToRight)

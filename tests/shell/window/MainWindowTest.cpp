@@ -12,6 +12,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
+#include <QScreen>
 #include <functional>
 #include <vector>
 
@@ -235,6 +237,107 @@ TEST(MainWindow, ClosingAsksAndOnlyYesCloses)
         EXPECT_EQ(window.isVisible(), !c.closes);
         EXPECT_EQ(question, "Are you sure that you want to quit this application?");
     }
+}
+
+TEST(MainWindow, QuitQuestionIsTransientForTheMainWindow)
+{
+    TfrmMain window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const QWindow* transientParent = nullptr;
+    AnswerNextDialog([&transientParent](QWidget* dialog) {
+        transientParent = dialog->windowHandle() ? dialog->windowHandle()->transientParent() : nullptr;
+        ClickButton("No")(dialog);
+    });
+    EXPECT_FALSE(window.close());
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(transientParent, window.windowHandle());
+}
+
+// Counts the quit questions and answers each one as told.
+struct QuitQuestions {
+    int asked = 0;
+    void AnswerNext(const char* button)
+    {
+        AnswerNextDialog([this, button](QWidget* dialog) {
+            ++asked;
+            ClickButton(button)(dialog);
+        });
+    }
+};
+
+// Stands in for the application's quit at the end of a session, which closes every window from inside the
+// quit event; installed before the window's own filter, so it runs after it. The quit itself is kept from
+// ending the suite's event loops.
+class SessionEndQuit : public QObject {
+public:
+    explicit SessionEndQuit(QWidget& window) : window_(window) { QCoreApplication::instance()->installEventFilter(this); }
+    ~SessionEndQuit() override { QCoreApplication::instance()->removeEventFilter(this); }
+    void Send()
+    {
+        QEvent quit(QEvent::Quit);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &quit);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != QCoreApplication::instance() || event->type() != QEvent::Quit)
+            return false;
+        window_.close();
+        return true;
+    }
+
+private:
+    QWidget& window_;
+};
+
+TEST(MainWindow, LogOffYesHoldsForTheClosingOfThatLogOffOnly)
+{
+    TfrmMain window;
+    SessionEndQuit sessionEnd(window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QuitQuestions questions;
+
+    // Yes, then the log-off is cancelled elsewhere: a later close asks again, and No keeps the window.
+    questions.AnswerNext("Yes");
+    EXPECT_TRUE(window.QueryEndSession());
+    questions.AnswerNext("No");
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(questions.asked, 2);
+    EXPECT_TRUE(window.isVisible());
+
+    // The quit that a log-off answered Yes brings closes the window without asking again.
+    questions.AnswerNext("Yes");
+    EXPECT_TRUE(window.QueryEndSession());
+    sessionEnd.Send();
+    EXPECT_EQ(questions.asked, 3);
+    EXPECT_FALSE(window.isVisible());
+
+    // A log-off answered No leaves the next close asking.
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    questions.AnswerNext("No");
+    EXPECT_FALSE(window.QueryEndSession());
+    questions.AnswerNext("No");
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(questions.asked, 5);
+}
+
+TEST(MainWindow, OuterSizeAndCentringCountTheFrame)
+{
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect frame = window.frameGeometry();
+    const QRect area = window.screen()->availableGeometry();
+    EXPECT_EQ(frame.size(), QSize(940, 661));
+    // Only the top: the test screen is narrower than the window, and its platform nudges a window that
+    // starts left of the screen. The message dialog's suite checks centring on both axes.
+    EXPECT_EQ(frame.top(), area.top() + area.height() / 2 - 330);
+    EXPECT_NE(window.frameGeometry(), window.geometry()) << "the platform reports no frame: nothing is shown";
 }
 
 TEST(MainWindow, DecodedFramesReachThePanelAndTheLinkSteps)
