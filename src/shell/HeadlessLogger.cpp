@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 #include <algorithm>
+#include <concepts>
+#include <exception>
+#include <utility>
 
 #include "links/uCP2110.h"
 #include "meter/ReadingFormat.h"
@@ -16,6 +19,22 @@ const QString CableMessage =
     QStringLiteral("USB interface cable is not connected properly, please check and re-try.");
 
 }  // namespace
+
+template <typename Handler>
+auto THeadlessLogger::Guarded(Handler handler)
+{
+    return [this, handler = std::move(handler)]<typename... Args>(Args&&... args)
+               requires std::invocable<const Handler&, Args...>
+    {
+        try {
+            handler(std::forward<Args>(args)...);
+        } catch (const std::exception& error) {
+            Finish(LoggerExit::Failed, QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            Finish(LoggerExit::Failed, QStringLiteral("Unknown error"));
+        }
+    };
+}
 
 THeadlessLogger::THeadlessLogger(TCsvLog& log, const QString& libraryPath, std::optional<std::int64_t> everySeconds,
                                  QObject* parent)
@@ -32,7 +51,7 @@ THeadlessLogger::THeadlessLogger(TCsvLog& log, const QString& libraryPath, std::
 
     m_timerDisconectedUSB.setObjectName(QStringLiteral("timerDisconectedUSB"));
     m_timerDisconectedUSB.setInterval(WatchdogMs);
-    connect(&m_timerDisconectedUSB, &QTimer::timeout, this, &THeadlessLogger::timerDisconectedUSBTimer);
+    connect(&m_timerDisconectedUSB, &QTimer::timeout, this, Guarded([this] { timerDisconectedUSBTimer(); }));
     m_timerInterval.setObjectName(QStringLiteral("timerInterval"));
     if (m_everySeconds)
         m_interval.SetPeriod(static_cast<std::uint64_t>(*m_everySeconds) * 1000U);
@@ -40,11 +59,12 @@ THeadlessLogger::THeadlessLogger(TCsvLog& log, const QString& libraryPath, std::
 
     m_CP21101 = std::make_unique<TCP2110>(this, libraryPath);
     m_CP21101->setObjectName(QStringLiteral("CP21101"));
-    m_CP21101->OnConnect = [this](QObject*) { CP21101Connect(); };
-    m_CP21101->OnDisconnect = [this](QObject*) { CP21101Disconnect(); };
-    m_CP21101->OnReceiveData = [this](const char* data, std::uint32_t len) { m_decoder.CP21101ReceiveData(data, len); };
-    m_CP21101->OnRemoval = [this](QObject*) { CP21101Removal(); };
-    m_CP21101->OnDeviceChange = [this](QObject*) { RefreshDeviceName(); };
+    m_CP21101->OnConnect = Guarded([this](QObject*) { CP21101Connect(); });
+    m_CP21101->OnDisconnect = Guarded([this](QObject*) { CP21101Disconnect(); });
+    m_CP21101->OnReceiveData =
+        Guarded([this](const char* data, std::uint32_t len) { m_decoder.CP21101ReceiveData(data, len); });
+    m_CP21101->OnRemoval = Guarded([this](QObject*) { CP21101Removal(); });
+    m_CP21101->OnDeviceChange = Guarded([this](QObject*) { RefreshDeviceName(); });
 }
 
 THeadlessLogger::~THeadlessLogger()

@@ -79,6 +79,11 @@ private:
     void timerDisconectedUSBTimer();
     void Finish(LoggerExit code, const QString& message);
 
+    // Wraps a handler that Qt or the link calls: an error it throws ends the run with LoggerExit::Failed
+    // and its text right there, instead of unwinding through Qt's frames.
+    template <typename Handler>
+    auto Guarded(Handler handler);
+
     TCsvLog& m_log;
     std::optional<std::int64_t> m_everySeconds;
     TMeterState m_state;

@@ -68,7 +68,14 @@ int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
         QCoreApplication::exit(exitCode);
     };
     TStopSignals stopSignals;
-    stopSignals.OnStop = [&logger](int) { logger.Stop(); };
+    stopSignals.OnStop = [&logger](int) {
+        try {
+            logger.Stop();
+        } catch (const std::exception& error) {
+            PrintError(QString::fromLocal8Bit(error.what()));
+            QCoreApplication::exit(static_cast<int>(LoggerExit::Failed));
+        }
+    };
     if (!logger.Start())
         return exitCode;
     // Finished ends the loop with its code; an exception caught by notify with LoggerExit::Failed.

@@ -9,6 +9,8 @@
 #include <QScopeGuard>
 #include <memory>
 
+#include "widgets/Guarded.h"
+
 namespace korvex {
 
 namespace {
@@ -105,7 +107,7 @@ void TfrmSuperContainer::keyPressEvent(QKeyEvent* event)
         event->ignore();
         return;
     }
-    QDialog::keyPressEvent(event);
+    RunGuarded([&] { QDialog::keyPressEvent(event); });
 }
 
 void ShowFullWindow(QWidget* panel, QWidget* homeParent)
@@ -122,7 +124,7 @@ void ShowFullWindow(QWidget* panel, QWidget* homeParent)
         g_openContainer = nullptr;
     });
     // Home as soon as the view closes, so that whatever its closing leads to already sees the usual layout.
-    QObject::connect(container.get(), &QDialog::finished, container.get(), [&home] { home.Return(); });
+    QObject::connect(container.get(), &QDialog::finished, container.get(), Guarded([&home] { home.Return(); }));
     home.MoveInto(container->Panel1());
     ShowStep()(*container);
 }
