@@ -5,6 +5,7 @@
 #include "links/AttachedBridges.h"
 #include "links/BridgeDouble.h"
 #include "shell/BridgeAccessHelp.h"
+#include "shell/CommandLine.h"
 #include "shell/ListDevices.h"
 
 using namespace korvex;
@@ -90,6 +91,16 @@ TEST(ListDevices, SaysSoWhenNothingCanBeListed)
         EXPECT_EQ(listing.exitStatus, 1);
         EXPECT_EQ(listing.text.toStdString(), (QLatin1String(c.text) + c.path + QLatin1Char('\n')).toStdString());
     }
+}
+
+TEST(ListDevices, IsAnOptionOfItsOwn)
+{
+    const QString program = QStringLiteral("korvex-lcr");
+    EXPECT_EQ(ParseCommandLine({program, "--list-devices"}).action, CommandLine::Action::ListDevices);
+    EXPECT_TRUE(ParseCommandLine({program, "--help"}).output.contains(QLatin1String("--list-devices")));
+    const CommandLine withLog = ParseCommandLine({program, "--list-devices", "--log", "-"});
+    EXPECT_EQ(withLog.action, CommandLine::Action::Fail);
+    EXPECT_TRUE(withLog.output.contains(QLatin1String("--list-devices goes alone."))) << withLog.output.toStdString();
 }
 
 } // namespace
