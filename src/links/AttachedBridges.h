@@ -5,11 +5,9 @@
 #include <QString>
 
 #include "links/BridgeLibrary.h"
+#include "links/BridgeStatus.h"
 
 namespace korvex {
-
-// The library's status of an open refused because this user may not open the bridge's device node.
-inline constexpr int BridgeStatusPermissionDenied = 0x17;
 
 // One attached bridge and the status of opening it now (0: it opened, and was closed again).
 struct AttachedBridge {

@@ -50,7 +50,7 @@ DeviceListing ListDevices(const QString& libraryPath)
         denied |= bridge.openStatus == BridgeStatusPermissionDenied;
     }
     if (denied)
-        listing.text += NoPermissionMessage() + QLatin1Char('\n');
+        listing.text += QLatin1String(NoPermissionMessage) + QLatin1Char('\n');
     return listing;
 }
 

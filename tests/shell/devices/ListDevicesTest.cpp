@@ -62,7 +62,7 @@ TEST(ListDevices, TellsWhyABridgeDoesNotOpen)
 
         EXPECT_EQ(listing.exitStatus, 0);
         EXPECT_TRUE(listing.text.contains(QLatin1String(c.line))) << listing.text.toStdString();
-        EXPECT_EQ(listing.text.contains(NoPermissionMessage()), c.namesTheFix);
+        EXPECT_EQ(listing.text.contains(QLatin1String(NoPermissionMessage)), c.namesTheFix);
     }
 }
 
