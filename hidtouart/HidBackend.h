@@ -36,8 +36,8 @@ public:
     virtual ~HidBackend() = default;
     // Every HID device attached now, in a stable order.
     virtual std::vector<HidDeviceInfo> enumerate() = 0;
-    // nullptr when the device cannot be opened.
-    virtual std::unique_ptr<HidConnection> open(const std::string& path) = 0;
+    // nullptr when the device cannot be opened; error then holds why, as an errno value (0: not known).
+    virtual std::unique_ptr<HidConnection> open(const std::string& path, int& error) = 0;
 };
 
 } // namespace korvex::hidtouart

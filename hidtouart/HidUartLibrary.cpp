@@ -1,6 +1,7 @@
 #include "HidUartLibrary.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -127,12 +128,13 @@ int HidUartLibrary::open(void** handle, std::uint32_t index, std::uint16_t vid, 
     if (claim.busy())
         return HID_UART_DEVICE_ACCESS_ERROR;
     std::unique_ptr<HidConnection> connection;
+    int error = 0;
     {
         std::lock_guard lock(backendMutex_);
-        connection = backend_->open(info.path);
+        connection = backend_->open(info.path, error);
     }
     if (!connection)
-        return HID_UART_DEVICE_ACCESS_ERROR;
+        return error == EACCES || error == EPERM ? HID_UART_DEVICE_PERMISSION_DENIED : HID_UART_DEVICE_ACCESS_ERROR;
     auto device = std::make_shared<Cp2110Device>(std::move(connection), info, std::move(claim));
     if (const int status = device->start(); status != HID_UART_SUCCESS)
         return status;

@@ -19,6 +19,7 @@ enum HidUartStatus : std::uint8_t {
     HID_UART_DEVICE_IO_FAILED = 0x14,       // a feature report could not be exchanged
     HID_UART_DEVICE_ACCESS_ERROR = 0x15,    // the device node could not be opened, or another program has it
     HID_UART_DEVICE_NOT_SUPPORTED = 0x16,   // the device answered with something that is not a CP2110
+    HID_UART_DEVICE_PERMISSION_DENIED = 0x17, // this user may not open the device node (no udev rule grants it)
     HID_UART_UNKNOWN_ERROR = 0xFF,          // anything else
 };
 

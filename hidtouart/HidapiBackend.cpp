@@ -1,6 +1,9 @@
 #include "HidapiBackend.h"
 
 #include <hidapi/hidapi.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 namespace korvex::hidtouart {
 namespace {
@@ -65,11 +68,15 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate()
     return devices;
 }
 
-std::unique_ptr<HidConnection> HidapiBackend::open(const std::string& path)
+std::unique_ptr<HidConnection> HidapiBackend::open(const std::string& path, int& error)
 {
+    error = 0;
     hid_device* device = hid_open_path(path.c_str());
-    if (!device)
+    if (!device) {
+        // hidapi keeps no errno; the node itself tells a refused permission from a node gone or failing.
+        error = ::access(path.c_str(), R_OK | W_OK) == 0 ? EIO : errno;
         return nullptr;
+    }
     return std::make_unique<HidapiConnection>(device);
 }
 

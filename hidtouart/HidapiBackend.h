@@ -10,7 +10,7 @@ public:
     HidapiBackend();
     ~HidapiBackend() override;
     std::vector<HidDeviceInfo> enumerate() override;
-    std::unique_ptr<HidConnection> open(const std::string& path) override;
+    std::unique_ptr<HidConnection> open(const std::string& path, int& error) override;
 };
 
 } // namespace korvex::hidtouart

@@ -6,6 +6,7 @@
 
 #include "links/BridgeLibrary.h"
 #include "links/BridgeReadThread.h"
+#include "links/BridgeStatus.h"
 #include "links/ChunkHandOver.h"
 #include "links/UdevWatcher.h"
 
@@ -199,6 +200,7 @@ bool TCP2110::Connect()
 
 bool TCP2110::openNamedDevice()
 {
+    openRefusedPermission_ = false;
     const BridgeEntryPoints& api = library_->api();
     std::uint32_t count = 0;
     if (api.GetNumDevices(&count, 0, 0) != 0)
@@ -217,10 +219,13 @@ bool TCP2110::openNamedDevice()
         if (!isBridge(i))
             continue;
         void* device = nullptr;
-        if (api.Open(&device, i, 0, 0) == 0 && device) {
+        const int status = api.Open(&device, i, 0, 0);
+        if (status == 0 && device) {
             device_ = device;
+            openRefusedPermission_ = false;
             return true;
         }
+        openRefusedPermission_ |= status == BridgeStatusPermissionDenied;
     }
     return false;
 }
@@ -281,7 +286,7 @@ void TCP2110::failConnect()
 {
     const TErrorEvent handler = OnError;
     if (handler)
-        handler(ConnectFailed, QString());
+        handler(openRefusedPermission_ ? ConnectNoPermission : ConnectFailed, QString());
 }
 
 void TCP2110::closeDevice()

@@ -36,6 +36,8 @@ class TCP2110 : public QObject {
 public:
     // The failure code of OnError for every failed Connect.
     static constexpr std::uint32_t ConnectFailed = 101;
+    // The failure code of OnError when the named bridge is attached but this user may not open it.
+    static constexpr std::uint32_t ConnectNoPermission = 102;
     // The reader's pause between polls until ReadTimeInterval changes it.
     static constexpr std::uint32_t InitialPollPause = 70;
 
@@ -46,7 +48,7 @@ public:
     ~TCP2110() override;
 
     // Opens and configures the device named by DeviceName and starts the reader. On failure raises
-    // OnError(101, "") and returns false; throws std::runtime_error("Failed to Create Thread!") when the
+    // OnError(101, ""), or OnError(102, "") when the named device refused this user, and returns false; throws std::runtime_error("Failed to Create Thread!") when the
     // reader cannot start. While already connected it changes nothing and returns true.
     bool Connect();
     // Stops the reader, closes the device, raises OnDisconnect; safe in any state.
@@ -122,6 +124,8 @@ private:
     std::unique_ptr<cp2110::TReadThread> reader_;
     void* device_ = nullptr;
     bool connected_ = false;
+    // The last open walk found the named bridge but was refused permission to open it.
+    bool openRefusedPermission_ = false;
     bool stoppingReader_ = false;
     bool removalUnderWay_ = false;
     QStringList deviceList_;

@@ -56,10 +56,18 @@ QCommandLineOption SerialOption()
                               QStringLiteral("port"));
 }
 
+QCommandLineOption ListDevicesOption()
+{
+    return QCommandLineOption(QStringLiteral("list-devices"),
+                              QStringLiteral("Prints each attached meter cable (CP2110 USB bridge): its serial "
+                                             "number, its device node and whether this user can open it; then "
+                                             "ends. Needs no display."));
+}
+
 // Every option, in the order the help lists them.
 QList<QCommandLineOption> Options()
 {
-    return {HelpOption(), VersionOption(), LogOption(), EveryOption(), SerialOption()};
+    return {HelpOption(), VersionOption(), LogOption(), EveryOption(), SerialOption(), ListDevicesOption()};
 }
 
 QString OptionSyntax(const QCommandLineOption& option)
@@ -130,6 +138,12 @@ CommandLine ParseCommandLine(const QStringList& arguments)
     if (parser.isSet(VersionOption())) {
         result.action = CommandLine::Action::ShowVersion;
         result.output = VersionText + QLatin1Char('\n');
+        return result;
+    }
+    if (parser.isSet(ListDevicesOption())) {
+        if (parser.isSet(LogOption()) || parser.isSet(EveryOption()) || parser.isSet(SerialOption()))
+            return Failure(program, QStringLiteral("--list-devices goes alone."));
+        result.action = CommandLine::Action::ListDevices;
         return result;
     }
     if (parser.isSet(LogOption())) {

@@ -14,6 +14,7 @@ struct CommandLine {
         ShowHelp,     // print output on standard output and end with success
         ShowVersion,  // print output on standard output and end with success
         Fail,         // print output on standard error and end with failure
+        ListDevices,  // print the attached meter cables and end
     };
 
     Action action = Action::Run;

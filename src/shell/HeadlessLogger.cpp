@@ -10,6 +10,7 @@
 #include "meter/ReadingFormat.h"
 #include "meter/UnitTexts.h"
 #include "records/RecordTable.h"
+#include "shell/BridgeAccessHelp.h"
 
 namespace korvex {
 namespace {
@@ -80,8 +81,14 @@ bool THeadlessLogger::Start()
         return false;
     }
     RefreshDeviceName();
-    if (!m_CP21101->Connect()) {
-        Finish(LoggerExit::NoBridge, NoDeviceMessage);
+    // A bridge that refuses this user gets the message that names the fix.
+    std::uint32_t failure = 0;
+    m_CP21101->OnError = [&failure](std::uint32_t code, const QString&) { failure = code; };
+    const bool connected = m_CP21101->Connect();
+    m_CP21101->OnError = nullptr;
+    if (!connected) {
+        Finish(LoggerExit::NoBridge, failure == TCP2110::ConnectNoPermission ? QString::fromLatin1(NoPermissionMessage)
+                                                                              : NoDeviceMessage);
         return false;
     }
     return true;

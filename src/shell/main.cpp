@@ -1,11 +1,27 @@
+#include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
 
+#include "links/BridgeLibrary.h"
 #include "shell/CommandLine.h"
 #include "shell/ImageList.h"
 #include "shell/KorvexApplication.h"
+#include "shell/ListDevices.h"
 #include "shell/LoggerRun.h"
 #include "shell/ufrmMain.h"
+
+namespace {
+
+// A core application is enough to find the program's own folder, so the listing needs no display.
+int PrintDeviceListing(int& argc, char** argv)
+{
+    QCoreApplication core(argc, argv);
+    const korvex::DeviceListing listing = korvex::ListDevices(korvex::BridgeLibrary::defaultPath());
+    std::fputs(listing.text.toLocal8Bit().constData(), stdout);
+    return listing.exitStatus;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -18,6 +34,8 @@ int main(int argc, char** argv)
     case korvex::CommandLine::Action::Fail:
         std::fputs(commandLine.output.toLocal8Bit().constData(), stderr);
         return 2;
+    case korvex::CommandLine::Action::ListDevices:
+        return PrintDeviceListing(argc, argv);
     case korvex::CommandLine::Action::Run:
         break;
     }
@@ -27,6 +45,8 @@ int main(int argc, char** argv)
 
     korvex::KorvexApplication app(argc, argv);
     app.setWindowIcon(korvex::ApplicationIcon());
+    // Lets a Wayland desktop match the window to the launcher entry and its icon.
+    app.setDesktopFileName(QStringLiteral("korvex-lcr"));
     korvex::TfrmMain frmMain;
     frmMain.show();
     if (commandLine.serialPort) {

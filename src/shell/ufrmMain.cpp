@@ -39,6 +39,7 @@
 #include "records/RecordTable.h"
 #include "meter/Windows1252.h"
 #include "widgets/CControls.h"
+#include "shell/BridgeAccessHelp.h"
 #include "shell/ImageList.h"
 #include "shell/uMySuper.h"
 #include "widgets/ErrorReport.h"
@@ -633,6 +634,8 @@ void TfrmMain::CP21101Error(std::uint32_t ErrorCode, const QString&)
 {
     if (ErrorCode == TCP2110::ConnectFailed)
         ShowNotice(NoDeviceMessage);
+    else if (ErrorCode == TCP2110::ConnectNoPermission)
+        ShowNotice(NoPermissionMessage);
 }
 
 void TfrmMain::CP21101Removal()

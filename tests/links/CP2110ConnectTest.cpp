@@ -1,5 +1,9 @@
 #include "LinkFixture.h"
 
+#include <algorithm>
+
+#include "links/BridgeStatus.h"
+
 using namespace korvex;
 using namespace korvex::testing;
 
@@ -132,6 +136,34 @@ TEST_F(ConnectTest, ConnectPassesOverADeviceWithTheSameSerialThatIsNotABridge)
     ASSERT_TRUE(link->Connect());
     EXPECT_EQ(BridgeDouble::calls("HidUart_Open"), 1u);
     ASSERT_TRUE(spinUntil([&] { return !chunks.empty(); })) << "the bridge, not the keyboard, was opened";
+    link->Disconnect();
+}
+
+TEST_F(ConnectTest, ARefusedPermissionIsReportedAs102OnlyWhenNoNamedDeviceOpened)
+{
+    BridgeDouble::reset();
+    const int refusing = BridgeDouble::addDevice("AB12", "/dev/hidraw4");
+    BridgeDouble::setOpenStatus(refusing, BridgeStatusPermissionDenied);
+    const auto link = makeFastLink();
+    link->setDeviceName("AB12");
+    log.clear();
+    EXPECT_FALSE(link->Connect());
+    EXPECT_EQ(log, Strings{"error 102 ''"});
+    EXPECT_EQ(BridgeDouble::openHandles(), 0);
+
+    // The next attempt reports what it met itself, not the refusal before it.
+    BridgeDouble::setOpenStatus(refusing, 0x15);
+    log.clear();
+    EXPECT_FALSE(link->Connect());
+    EXPECT_EQ(log, Strings{"error 101 ''"});
+
+    // A second bridge with the same serial number that opens wins over the refusing one.
+    BridgeDouble::setOpenStatus(refusing, BridgeStatusPermissionDenied);
+    BridgeDouble::addDevice("AB12", "/dev/hidraw5");
+    log.clear();
+    EXPECT_TRUE(link->Connect());
+    EXPECT_TRUE(link->Connected());
+    EXPECT_EQ(std::count(log.begin(), log.end(), "error 102 ''"), 0);
     link->Disconnect();
 }
 

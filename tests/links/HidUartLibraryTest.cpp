@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -214,6 +215,29 @@ TEST_F(HidUartLibraryTest, ASecondProgramCannotOpenTheNodeInUseNorSendItReports)
     EXPECT_EQ(library.open(&again, 0, 0x10C4, 0xEA80), HID_UART_DEVICE_ACCESS_ERROR);
     other.close(theirHandle);
     std::filesystem::remove(node);
+}
+
+TEST_F(HidUartLibraryTest, ARefusedOpenTellsAMissingPermissionFromOtherFailures)
+{
+    struct Case {
+        int error;
+        int status;
+    };
+    const Case cases[] = {
+        {EACCES, HID_UART_DEVICE_PERMISSION_DENIED},
+        {EPERM, HID_UART_DEVICE_PERMISSION_DENIED},
+        {EBUSY, HID_UART_DEVICE_ACCESS_ERROR},
+        {ENOENT, HID_UART_DEVICE_ACCESS_ERROR},
+    };
+    auto unit = sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "A1");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.error);
+        unit->openError = c.error;
+        void* handle = reinterpret_cast<void*>(1);
+        EXPECT_EQ(library.open(&handle, 0, 0x10C4, 0xEA80), c.status);
+        EXPECT_EQ(handle, nullptr);
+        EXPECT_TRUE(unit->featuresSent.empty()) << "a refused node gets no report";
+    }
 }
 
 TEST_F(HidUartLibraryTest, UartConfigIsWrittenAndReadBack)

@@ -1,6 +1,7 @@
 #include "SimulatedCp2110.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace korvex::testing {
@@ -153,12 +154,17 @@ std::vector<hidtouart::HidDeviceInfo> SimulatedCp2110::enumerate()
     return out;
 }
 
-std::unique_ptr<hidtouart::HidConnection> SimulatedCp2110::open(const std::string& path)
+std::unique_ptr<hidtouart::HidConnection> SimulatedCp2110::open(const std::string& path, int& error)
 {
     std::lock_guard lock(mutex());
-    for (const auto& unit : units_)
-        if (!unit->vanished && unit->info.path == path)
+    error = ENOENT;
+    for (const auto& unit : units_) {
+        if (unit->vanished || unit->info.path != path)
+            continue;
+        error = unit->openError;
+        if (error == 0)
             return std::make_unique<SimulatedConnection>(unit);
+    }
     return nullptr;
 }
 

@@ -21,6 +21,8 @@ public:
         std::deque<Report> queued;
         std::deque<Report> arrivingLater;
         bool vanished = false;
+        // The errno with which opening the node is refused; 0: it opens.
+        int openError = 0;
         // Pulled out as soon as the last queued report has been read.
         bool vanishWhenDrained = false;
         bool uartEnabled = false;
@@ -44,7 +46,7 @@ public:
     static void queueAsReports(Unit& unit, const std::vector<std::uint8_t>& bytes, std::vector<std::size_t> sizes);
 
     std::vector<hidtouart::HidDeviceInfo> enumerate() override;
-    std::unique_ptr<hidtouart::HidConnection> open(const std::string& path) override;
+    std::unique_ptr<hidtouart::HidConnection> open(const std::string& path, int& error) override;
 
     // Guards every Unit for tests that touch one while the library reads it on another thread.
     static std::mutex& mutex();

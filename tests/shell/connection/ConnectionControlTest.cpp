@@ -6,8 +6,10 @@
 #include "WindowFixture.h"
 #include "chart/uCharControl.h"
 #include "display/MeterPanel.h"
+#include "links/BridgeStatus.h"
 #include "records/ui/RecordSampling.h"
 #include "records/TableEngine.h"
+#include "shell/BridgeAccessHelp.h"
 #include "widgets/CControls.h"
 
 namespace korvex::testing {
@@ -33,11 +35,17 @@ TEST_F(ConnectionControl, FailedConnectShowsTheNoDeviceMessageAndLeavesTheButton
     struct Case {
         const char* name;
         std::function<void()> script;
+        QString message = NoDeviceMessage;
     };
     const Case cases[] = {
         {"no bridge attached", [] {}},
         {"the bridge does not open",
          [] { BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw2"), DoubleDeviceNotFound); }},
+        {"the bridge refuses this user",
+         [] {
+             BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw2"), BridgeStatusPermissionDenied);
+         },
+         QLatin1String(NoPermissionMessage)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -47,7 +55,7 @@ TEST_F(ConnectionControl, FailedConnectShowsTheNoDeviceMessageAndLeavesTheButton
         messages.clear();
         AnswerNext("OK");
         window.btnConnect()->click();
-        EXPECT_EQ(messages, std::vector<QString>{NoDeviceMessage});
+        EXPECT_EQ(messages, std::vector<QString>{c.message});
         ExpectDisconnectedLook();
         EXPECT_EQ(BridgeDouble::openHandles(), 0);
     }

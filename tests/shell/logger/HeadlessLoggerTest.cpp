@@ -9,10 +9,12 @@
 #include <optional>
 
 #include "links/BridgeDouble.h"
+#include "links/BridgeStatus.h"
 #include "links/DeviceEvents.h"
 #include "links/uCP2110.h"
 #include "records/CsvWriter.h"
 #include "records/files/CsvReader.h"
+#include "shell/BridgeAccessHelp.h"
 #include "shell/HeadlessLogger.h"
 
 namespace korvex {
@@ -163,6 +165,16 @@ TEST_F(HeadlessLogger, NoBridgeEndsWithThreeBeforeOpeningAnything)
     ASSERT_TRUE(ended.has_value());
     EXPECT_EQ(ended->first, LoggerExit::NoBridge);
     EXPECT_EQ(BridgeDouble::calls("HidUart_Open"), 0u);
+}
+
+TEST_F(HeadlessLogger, ABridgeThatRefusesThisUserEndsWithThreeNamingTheFix)
+{
+    BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw3"), BridgeStatusPermissionDenied);
+    THeadlessLogger& run = MakeLogger();
+    EXPECT_FALSE(run.Start());
+    ASSERT_TRUE(ended.has_value());
+    EXPECT_EQ(ended->first, LoggerExit::NoBridge);
+    EXPECT_EQ(ended->second, QLatin1String(NoPermissionMessage));
 }
 
 TEST_F(HeadlessLogger, WithAnIntervalTheFirstReadingAfterEachTickIsRecordedChangedOrNot)

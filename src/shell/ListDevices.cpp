@@ -1,0 +1,57 @@
+#include "shell/ListDevices.h"
+
+#include <QFileInfo>
+
+#include "links/AttachedBridges.h"
+#include "links/BridgeLibrary.h"
+#include "shell/BridgeAccessHelp.h"
+
+namespace korvex {
+namespace {
+
+QString openability(int status)
+{
+    if (status == 0)
+        return QStringLiteral("can be opened");
+    if (status == BridgeStatusPermissionDenied)
+        return QStringLiteral("cannot be opened: no permission");
+    return QStringLiteral("cannot be opened (status 0x%1): in use by another program, or failing")
+        .arg(status, 2, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+DeviceListing ListDevices(const QString& libraryPath)
+{
+    DeviceListing listing;
+    // Checked here so that a missing file is told on the terminal, not in the link's message box.
+    if (!QFileInfo::exists(libraryPath)) {
+        listing.text = QStringLiteral("Bridge library not found: %1\n").arg(libraryPath);
+        listing.exitStatus = 1;
+        return listing;
+    }
+    const BridgeLibrary library(libraryPath);
+    if (!library.isBound()) {
+        listing.text = QStringLiteral("Bridge library could not be loaded: %1\n").arg(libraryPath);
+        listing.exitStatus = 1;
+        return listing;
+    }
+    listing.text = QStringLiteral("Bridge library: %1\n").arg(libraryPath);
+    const std::vector<AttachedBridge> bridges = ListAttachedBridges(library.api());
+    if (bridges.empty()) {
+        listing.text += QStringLiteral("No meter cable attached (CP2110 USB bridge 10C4:EA80).\n");
+        return listing;
+    }
+    bool denied = false;
+    for (const AttachedBridge& bridge : bridges) {
+        listing.text += QStringLiteral("%1  %2  %3\n")
+                            .arg(bridge.serial.isEmpty() ? QStringLiteral("(no serial number)") : bridge.serial,
+                                 bridge.path, openability(bridge.openStatus));
+        denied |= bridge.openStatus == BridgeStatusPermissionDenied;
+    }
+    if (denied)
+        listing.text += QLatin1String(NoPermissionMessage) + QLatin1Char('\n');
+    return listing;
+}
+
+} // namespace korvex
