@@ -10,17 +10,9 @@
 #include "meter/ReadingFormat.h"
 #include "meter/UnitTexts.h"
 #include "records/RecordTable.h"
-#include "shell/BridgeAccessHelp.h"
+#include "shell/ConnectionMessages.h"
 
 namespace korvex {
-namespace {
-
-const QString NoDeviceMessage = QStringLiteral("No device found.  Please ensure that you have proper USB connection.");
-const QString CableMessage =
-    QStringLiteral("USB interface cable is not connected properly, please check and re-try.");
-
-}  // namespace
-
 template <typename Handler>
 auto THeadlessLogger::Guarded(Handler handler)
 {
@@ -88,7 +80,7 @@ bool THeadlessLogger::Start()
     m_CP21101->OnError = nullptr;
     if (!connected) {
         Finish(LoggerExit::NoBridge, failure == TCP2110::ConnectNoPermission ? QString::fromLatin1(NoPermissionMessage)
-                                                                              : NoDeviceMessage);
+                                                                              : QString::fromLatin1(NoDeviceMessage));
         return false;
     }
     return true;
@@ -127,14 +119,14 @@ void THeadlessLogger::CP21101Disconnect()
 void THeadlessLogger::CP21101Removal()
 {
     m_timerDisconectedUSB.stop();
-    Finish(LoggerExit::NoBridge, NoDeviceMessage);
+    Finish(LoggerExit::NoBridge, QString::fromLatin1(NoDeviceMessage));
 }
 
 void THeadlessLogger::timerDisconectedUSBTimer()
 {
     m_CP21101->Disconnect();
     m_timerDisconectedUSB.stop();
-    Finish(LoggerExit::LinkSilent, CableMessage);
+    Finish(LoggerExit::LinkSilent, QString::fromLatin1(CableMessage));
 }
 
 void THeadlessLogger::Finish(LoggerExit code, const QString& message)

@@ -4,7 +4,7 @@
 
 #include "links/AttachedBridges.h"
 #include "links/BridgeLibrary.h"
-#include "shell/BridgeAccessHelp.h"
+#include "shell/ConnectionMessages.h"
 
 namespace korvex {
 namespace {

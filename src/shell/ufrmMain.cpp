@@ -39,7 +39,7 @@
 #include "records/RecordTable.h"
 #include "meter/Windows1252.h"
 #include "widgets/CControls.h"
-#include "shell/BridgeAccessHelp.h"
+#include "shell/ConnectionMessages.h"
 #include "shell/ImageList.h"
 #include "shell/uMySuper.h"
 #include "widgets/ErrorReport.h"
@@ -54,8 +54,6 @@ namespace {
 const char* const ModelName = "Korvex";
 const char* const Version = "1.01";
 
-const char* const NoDeviceMessage = "No device found.  Please ensure that you have proper USB connection.";
-const char* const CableMessage = "USB interface cable is not connected properly, please check and re-try.";
 
 // Column widths of the grid in its full-window view, by column.
 const int GridViewColumnWidths[] = {60, 150, 60, 60, 60, 120, 120, 80, 80};

@@ -9,7 +9,7 @@
 #include "links/BridgeStatus.h"
 #include "records/ui/RecordSampling.h"
 #include "records/TableEngine.h"
-#include "shell/BridgeAccessHelp.h"
+#include "shell/ConnectionMessages.h"
 #include "widgets/CControls.h"
 
 namespace korvex::testing {

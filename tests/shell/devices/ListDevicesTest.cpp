@@ -4,7 +4,7 @@
 
 #include "links/AttachedBridges.h"
 #include "links/BridgeDouble.h"
-#include "shell/BridgeAccessHelp.h"
+#include "shell/ConnectionMessages.h"
 #include "shell/CommandLine.h"
 #include "shell/ListDevices.h"
 

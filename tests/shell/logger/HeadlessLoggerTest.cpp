@@ -14,7 +14,7 @@
 #include "links/uCP2110.h"
 #include "records/CsvWriter.h"
 #include "records/files/CsvReader.h"
-#include "shell/BridgeAccessHelp.h"
+#include "shell/ConnectionMessages.h"
 #include "shell/HeadlessLogger.h"
 
 namespace korvex {

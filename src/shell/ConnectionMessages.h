@@ -2,10 +2,15 @@
 
 namespace korvex {
 
+// The connection notices, shared by the window and the headless logger.
+inline constexpr const char NoDeviceMessage[] = "No device found.  Please ensure that you have proper USB connection.";
+inline constexpr const char CableMessage[] =
+    "USB interface cable is not connected properly, please check and re-try.";
+
 // Shown when the meter cable's bridge is attached but this user may not open its device node: the
 // udev rule that grants access is missing, or the cable was plugged in before the rule was installed.
 inline constexpr const char NoPermissionMessage[] =
     "The meter's USB cable is attached, but this user may not open it. Install the korvex-lcr package, or "
     "run scripts/setup --udev in the source tree; then unplug the cable and plug it in again.";
 
-} // namespace korvex
+}  // namespace korvex
