@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "records/RecordFiles.h"
+#include "records/RecordRoundTrip.h"
 #include "records/TabTextReader.h"
 #include "records/XmlPacketReader.h"
 #include "records/files/EndlessDevice.h"
@@ -15,6 +16,7 @@
 namespace korvex {
 namespace {
 
+using fuzz::AsTextFileKeepsIt;
 using test::AddRow;
 using test::AddThreeRows;
 using test::DataPath;
@@ -92,23 +94,6 @@ TEST(AnyToCds, MissingXmlValuesStayMissing)
     EXPECT_TRUE(table.IsNull(1, 1));
     EXPECT_TRUE(table.IsNull(0, 3));
     EXPECT_FALSE(table.IsNull(1, 2));
-}
-
-// What a text file gives back of a value: blanks and control characters cut from both ends, and a TAB,
-// line end or byte 0 inside it as a blank.
-std::string AsTextFileKeepsIt(std::string_view value)
-{
-    const auto cut = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!value.empty() && cut(value.front()))
-        value.remove_prefix(1);
-    while (!value.empty() && cut(value.back()))
-        value.remove_suffix(1);
-    std::string kept(value);
-    for (char& c : kept) {
-        if (c == '\t' || c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
-    }
-    return kept;
 }
 
 TEST(AnyToCds, RoundTripsIntoAnEmptyTable)
