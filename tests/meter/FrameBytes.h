@@ -85,4 +85,13 @@ inline std::string PayloadHex(const PayloadFields& f)
 // The worked example: Cs 1.234 nF, D 0.012, 1 kHz, three battery bars.
 inline constexpr std::string_view ExamplePayload = "0058000204D2530001000C0300";
 
+// The example frame (Cs 1.234 nF, D 0.012, 1 kHz) with its main count replaced by mainRaw.
+inline Bytes ExampleFrameWithMainCount(std::uint16_t mainRaw)
+{
+    Bytes frame = Frame(ExamplePayload);
+    frame[6] = static_cast<std::uint8_t>(mainRaw >> 8);
+    frame[7] = static_cast<std::uint8_t>(mainRaw & 0xFF);
+    return frame;
+}
+
 }  // namespace korvex::test

@@ -12,6 +12,8 @@
 #include "links/BridgeStatus.h"
 #include "links/DeviceEvents.h"
 #include "links/uCP2110.h"
+#include "common/SpinUntil.h"
+#include "meter/FrameBytes.h"
 #include "records/CsvWriter.h"
 #include "records/files/CsvReader.h"
 #include "shell/ConnectionMessages.h"
@@ -26,27 +28,8 @@ const QString NoDeviceMessage = QStringLiteral("No device found.  Please ensure 
 const QString CableMessage =
     QStringLiteral("USB interface cable is not connected properly, please check and re-try.");
 
-// The worked example frame (Cs 1.234 nF, D 0.012, 1 kHz) with its main count replaced.
-std::vector<std::uint8_t> MeterFrame(std::uint16_t mainRaw)
-{
-    std::vector<std::uint8_t> frame = {0x00, 0x0D, 0x00, 0x58, 0x00, 0x02, 0x04, 0xD2, 0x53,
-                                       0x00, 0x01, 0x00, 0x0C, 0x03, 0x00, 0x0D, 0x0A};
-    frame[6] = static_cast<std::uint8_t>(mainRaw >> 8);
-    frame[7] = static_cast<std::uint8_t>(mainRaw & 0xFF);
-    return frame;
-}
-
-bool SpinUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using test::SpinUntil;
+const auto MeterFrame = test::ExampleFrameWithMainCount;
 
 void Fire(QTimer& timer)
 {

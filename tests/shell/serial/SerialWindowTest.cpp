@@ -13,36 +13,19 @@
 #include <memory>
 #include <vector>
 
+#include "common/SpinUntil.h"
 #include "display/MeterPanel.h"
 #include "links/CComm.h"
 #include "links/serial/PtyPair.h"
 #include "widgets/CControls.h"
 #include "shell/ufrmMain.h"
+#include "meter/FrameBytes.h"
 
 namespace korvex::testing {
 namespace {
 
-// The worked example frame (Cs 1.234 nF, D 0.012, 1 kHz) with its main count replaced by mainRaw.
-std::vector<std::uint8_t> MeterFrame(std::uint16_t mainRaw)
-{
-    std::vector<std::uint8_t> frame = {0x00, 0x0D, 0x00, 0x58, 0x00, 0x02, 0x04, 0xD2, 0x53,
-                                       0x00, 0x01, 0x00, 0x0C, 0x03, 0x00, 0x0D, 0x0A};
-    frame[6] = static_cast<std::uint8_t>(mainRaw >> 8);
-    frame[7] = static_cast<std::uint8_t>(mainRaw & 0xFF);
-    return frame;
-}
-
-bool SpinUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
+using test::SpinUntil;
+const auto MeterFrame = test::ExampleFrameWithMainCount;
 
 // Answers every error report that comes up with OK, keeping its text.
 class ErrorReportAnswerer {
