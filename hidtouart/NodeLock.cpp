@@ -1,30 +1,8 @@
 #include "NodeLock.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 #include <utility>
 
 namespace korvex::hidtouart {
-
-NodeLock::NodeLock(const std::string& path)
-{
-    // Read access is enough for the lock and is what every user of the node has.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return;
-    int result;
-    do {
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        busy_ = errno == EWOULDBLOCK;
-        ::close(fd);
-        return;
-    }
-    fd_ = fd;
-}
 
 NodeLock::~NodeLock()
 {
@@ -32,7 +10,7 @@ NodeLock::~NodeLock()
 }
 
 NodeLock::NodeLock(NodeLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1))
+    : claim_(std::exchange(other.claim_, -1))
     , busy_(std::exchange(other.busy_, false))
 {
 }
@@ -41,18 +19,10 @@ NodeLock& NodeLock::operator=(NodeLock&& other) noexcept
 {
     if (this != &other) {
         release();
-        fd_ = std::exchange(other.fd_, -1);
+        claim_ = std::exchange(other.claim_, -1);
         busy_ = std::exchange(other.busy_, false);
     }
     return *this;
-}
-
-void NodeLock::release()
-{
-    // Closing the last descriptor of the open file drops its flock.
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
 }
 
 } // namespace korvex::hidtouart

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace korvex::hidtouart {
 
-// An exclusive claim on a device node between programs: hidraw lets any number of processes open one
-// node, and a second program's set-up and close would reconfigure and switch off the UART under the
-// first. The claim is an flock on the node, held until release or destruction.
+// An exclusive claim on a device node between programs: the system lets any number of processes open one
+// HID device, and a second program's set-up and close would reconfigure and switch off the UART under the
+// first. The claim is held until release or destruction: an flock on the node on Linux, a named mutex
+// per device path on Windows.
 class NodeLock {
 public:
     NodeLock() = default;
@@ -24,7 +26,8 @@ public:
     void release();
 
 private:
-    int fd_ = -1;
+    // The descriptor or handle that holds the claim; -1 when none is held.
+    std::intptr_t claim_ = -1;
     bool busy_ = false;
 };
 

@@ -1,9 +1,8 @@
 #include "links/BridgeLibrary.h"
 
-#include <dlfcn.h>
-
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -12,11 +11,11 @@ namespace korvex {
 namespace {
 
 template <typename Fn>
-bool bind(void* handle, const char* name, Fn& slot)
+bool bind(QLibrary& library, const char* name, Fn& slot)
 {
-    slot = reinterpret_cast<Fn>(dlsym(handle, name));
+    slot = reinterpret_cast<Fn>(library.resolve(name));
     if (!slot)
-        std::fprintf(stderr, "libslabhidtouart: entry point %s not found\n", name);
+        std::fprintf(stderr, "%s: entry point %s not found\n", KORVEX_BRIDGE_LIBRARY_FILE, name);
     return slot != nullptr;
 }
 
@@ -24,7 +23,7 @@ bool bind(void* handle, const char* name, Fn& slot)
 
 QString BridgeLibrary::defaultPath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/libslabhidtouart.so");
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/" KORVEX_BRIDGE_LIBRARY_FILE);
 }
 
 BridgeLibrary::BridgeLibrary(const QString& path)
@@ -33,9 +32,11 @@ BridgeLibrary::BridgeLibrary(const QString& path)
         showMissingFileBox();
         return;
     }
-    handle_ = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle_) {
-        std::fprintf(stderr, "libslabhidtouart: %s\n", dlerror());
+    library_ = std::make_unique<QLibrary>(path);
+    // Every entry point bound at load, so a broken library fails here rather than at its first call.
+    library_->setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    if (!library_->load()) {
+        std::fprintf(stderr, "%s: %s\n", KORVEX_BRIDGE_LIBRARY_FILE, qPrintable(library_->errorString()));
         return;
     }
     bound_ = resolve();
@@ -45,29 +46,29 @@ BridgeLibrary::BridgeLibrary(const QString& path)
 
 BridgeLibrary::~BridgeLibrary()
 {
-    if (handle_)
-        dlclose(handle_);
+    if (library_ && library_->isLoaded())
+        library_->unload();
 }
 
 bool BridgeLibrary::resolve()
 {
     // Every name is tried, so standard error lists all that are missing.
     bool ok = true;
-    ok &= bind(handle_, "HidUart_GetNumDevices", api_.GetNumDevices);
-    ok &= bind(handle_, "HidUart_GetString", api_.GetString);
-    ok &= bind(handle_, "HidUart_GetOpenedString", api_.GetOpenedString);
-    ok &= bind(handle_, "HidUart_GetHidGuid", api_.GetHidGuid);
-    ok &= bind(handle_, "HidUart_Open", api_.Open);
-    ok &= bind(handle_, "HidUart_Close", api_.Close);
-    ok &= bind(handle_, "HidUart_IsOpened", api_.IsOpened);
-    ok &= bind(handle_, "HidUart_GetPartNumber", api_.GetPartNumber);
-    ok &= bind(handle_, "HidUart_SetUartConfig", api_.SetUartConfig);
-    ok &= bind(handle_, "HidUart_GetUartConfig", api_.GetUartConfig);
-    ok &= bind(handle_, "HidUart_SetTimeouts", api_.SetTimeouts);
-    ok &= bind(handle_, "HidUart_Read", api_.Read);
-    ok &= bind(handle_, "HidUart_Write", api_.Write);
-    ok &= bind(handle_, "HidUart_GetPinConfig", api_.GetPinConfig);
-    ok &= bind(handle_, "HidUart_ReadLatch", api_.ReadLatch);
+    ok &= bind(*library_, "HidUart_GetNumDevices", api_.GetNumDevices);
+    ok &= bind(*library_, "HidUart_GetString", api_.GetString);
+    ok &= bind(*library_, "HidUart_GetOpenedString", api_.GetOpenedString);
+    ok &= bind(*library_, "HidUart_GetHidGuid", api_.GetHidGuid);
+    ok &= bind(*library_, "HidUart_Open", api_.Open);
+    ok &= bind(*library_, "HidUart_Close", api_.Close);
+    ok &= bind(*library_, "HidUart_IsOpened", api_.IsOpened);
+    ok &= bind(*library_, "HidUart_GetPartNumber", api_.GetPartNumber);
+    ok &= bind(*library_, "HidUart_SetUartConfig", api_.SetUartConfig);
+    ok &= bind(*library_, "HidUart_GetUartConfig", api_.GetUartConfig);
+    ok &= bind(*library_, "HidUart_SetTimeouts", api_.SetTimeouts);
+    ok &= bind(*library_, "HidUart_Read", api_.Read);
+    ok &= bind(*library_, "HidUart_Write", api_.Write);
+    ok &= bind(*library_, "HidUart_GetPinConfig", api_.GetPinConfig);
+    ok &= bind(*library_, "HidUart_ReadLatch", api_.ReadLatch);
     return ok;
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include <QString>
+
+class QLibrary;
 
 namespace korvex {
 
@@ -54,7 +57,7 @@ private:
     bool resolve();
     static void showMissingFileBox();
 
-    void* handle_ = nullptr;
+    std::unique_ptr<QLibrary> library_;
     bool bound_ = false;
     BridgeEntryPoints api_;
 };

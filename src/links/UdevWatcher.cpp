@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "links/DeviceEvents.h"
+#include "links/DeviceWatcher.h"
 
 namespace korvex {
 
@@ -56,6 +57,11 @@ void UdevWatcher::readEvent()
     udev_device_unref(device);
     if (handler_)
         handler_(code, path);
+}
+
+std::unique_ptr<QObject> StartDeviceWatcher(DeviceEventHandler handler)
+{
+    return std::make_unique<UdevWatcher>(std::move(handler));
 }
 
 } // namespace korvex

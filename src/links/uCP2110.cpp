@@ -8,7 +8,7 @@
 #include "links/BridgeReadThread.h"
 #include "links/BridgeStatus.h"
 #include "links/ChunkHandOver.h"
-#include "links/UdevWatcher.h"
+#include "links/DeviceWatcher.h"
 
 namespace korvex {
 namespace {
@@ -86,7 +86,7 @@ TCP2110::TCP2110(QObject* owner, const QString& libraryPath)
     library_ = std::make_unique<BridgeLibrary>(libraryPath);
     if (!library_->isBound())
         return;
-    watcher_ = std::make_unique<UdevWatcher>(
+    watcher_ = StartDeviceWatcher(
         [this](std::uint32_t eventCode, const QString& path) { HandleDeviceChange(eventCode, path); });
     enumerateAtStart();
 }

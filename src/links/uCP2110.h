@@ -17,7 +17,6 @@ namespace korvex {
 
 class BridgeLibrary;
 class ChunkHandOver;
-class UdevWatcher;
 namespace cp2110 {
 class TReadThread;
 }
@@ -119,7 +118,7 @@ private:
     void raise(const TNotifyEvent& event, QObject* sender);
 
     std::unique_ptr<BridgeLibrary> library_;
-    std::unique_ptr<UdevWatcher> watcher_;
+    std::unique_ptr<QObject> watcher_;
     std::shared_ptr<ChunkHandOver> handOver_;
     std::unique_ptr<cp2110::TReadThread> reader_;
     void* device_ = nullptr;

@@ -20,7 +20,8 @@ public:
     std::function<void(int signal)> OnStop;
 
 private:
-    void Received();
+    // Invokable: on Windows the console event's thread queues it.
+    Q_INVOKABLE void Received();
 
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
