@@ -17,8 +17,8 @@ TCComm::TCComm(QObject* owner)
     quietLine_.setSingleShot(true);
     quietLine_.setTimerType(Qt::PreciseTimer);
     connect(&quietLine_, &QTimer::timeout, this, &TCComm::handOver);
-    connect(&port_, &QSerialPort::readyRead, this, &TCComm::bytesArrived);
-    connect(&port_, &QSerialPort::errorOccurred, this, &TCComm::portError);
+    connect(&port_, &SerialPort::readyRead, this, &TCComm::bytesArrived);
+    connect(&port_, &SerialPort::errorOccurred, this, &TCComm::portError);
 }
 
 TCComm::~TCComm()
@@ -91,7 +91,7 @@ void TCComm::Open()
     port_.setReadBufferSize(InputQueueSize);
     applyLineSettings();
     // Whatever waited in the queues came before this open.
-    port_.clear(QSerialPort::AllDirections);
+    port_.clear(SerialPort::AllDirections);
     ++session_;
     connected_ = true;
     raise(OnOpened);
@@ -116,7 +116,7 @@ void TCComm::applyLineSettings()
     port_.setDataBits(settings.dataBits);
     port_.setParity(settings.parity);
     port_.setStopBits(settings.stopBits);
-    port_.setFlowControl(QSerialPort::NoFlowControl);
+    port_.setFlowControl(SerialPort::NoFlowControl);
     port_.setDataTerminalReady(true);
     port_.setRequestToSend(false);
 }
@@ -174,10 +174,10 @@ void TCComm::handOver()
     }
 }
 
-void TCComm::portError(QSerialPort::SerialPortError error)
+void TCComm::portError(SerialPort::SerialPortError error)
 {
     // Any other error is a setting or request the port does not support, and changes nothing.
-    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError)
+    if (error != SerialPort::ReadError && error != SerialPort::ResourceError)
         return;
     if (!port_.isOpen() || !lineGone() || releaseQueued_)
         return;

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include <QObject>
-#include <QSerialPort>
+#include "links/SerialPort.h"
 #include <QString>
 #include <QTimer>
 
@@ -78,7 +78,7 @@ private:
     void applyLineSettings();
     void bytesArrived();
     void handOver();
-    void portError(QSerialPort::SerialPortError error);
+    void portError(SerialPort::SerialPortError error);
     // Whether the device behind the open port went away (the far end hung up, the adapter was pulled).
     bool lineGone();
     void report(std::exception_ptr error);
@@ -91,7 +91,7 @@ private:
     comm::TParity parity_ = comm::TParity::Non;
     std::chrono::milliseconds readInterval_ = DefaultReadInterval;
 
-    QSerialPort port_;
+    SerialPort port_;
     // Runs from the latest arrival of bytes; its timeout hands over what has arrived.
     QTimer quietLine_;
     bool connected_ = false;

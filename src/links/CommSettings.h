@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include <QSerialPort>
+#include "links/SerialPort.h"
 #include <QString>
 
 // The serial link's own settings enumerations: the bridge link's members in the same order, except that
@@ -55,17 +55,18 @@ enum class TParity : std::uint8_t {
 // What the port is told: bit rate, data bits, parity and stop bits in the port's own terms.
 struct LineSettings {
     qint32 baudRate = 0;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    SerialPort::DataBits dataBits = SerialPort::Data8;
+    SerialPort::Parity parity = SerialPort::NoParity;
+    SerialPort::StopBits stopBits = SerialPort::OneStop;
     bool operator==(const LineSettings&) const = default;
 };
 
 std::uint32_t baudRateValue(TBaudrate rate);
 LineSettings lineSettings(TBaudrate rate, TByteSize byteSize, TParity parity, TStopBits stopBits);
 
-// The device a port name stands for: "COMn" (n from 1, any letter case) is the n-th serial port,
-// /dev/ttyS(n-1); any other name is passed on as it is, a device name ("ttyUSB0") or a path.
+// The device a port name stands for. Linux: "COMn" (n from 1, any letter case) is the n-th serial port,
+// /dev/ttyS(n-1); any other name is passed on as it is, a device name ("ttyUSB0") or a path. Windows:
+// the name as it is.
 QString portDeviceName(const QString& commPort);
 
 } // namespace korvex::comm

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "links/BridgeLibrary.h"
+#include "shell/BundledFonts.h"
+#include "shell/CallerConsole.h"
 #include "shell/CommandLine.h"
 #include "shell/ImageList.h"
 #include "shell/KorvexApplication.h"
@@ -25,6 +27,7 @@ int PrintDeviceListing(int& argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    korvex::AttachCallerConsole();
     const korvex::CommandLine commandLine = korvex::ParseCommandLine(korvex::CommandLineArguments(argc, argv));
     switch (commandLine.action) {
     case korvex::CommandLine::Action::ShowHelp:
@@ -44,6 +47,7 @@ int main(int argc, char** argv)
         return korvex::RunHeadlessLogger(argc, argv, commandLine);
 
     korvex::KorvexApplication app(argc, argv);
+    korvex::LoadBundledFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
     app.setWindowIcon(korvex::ApplicationIcon());
     // Lets a Wayland desktop match the window to the launcher entry and its icon.
     app.setDesktopFileName(QStringLiteral("korvex-lcr"));

@@ -1,0 +1,7 @@
+#include "shell/CallerConsole.h"
+
+namespace korvex {
+
+void AttachCallerConsole() {}
+
+}  // namespace korvex
