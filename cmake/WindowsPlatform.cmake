@@ -32,7 +32,7 @@ set(KORVEX_WINDOWS_RUNTIME
   ${qt}/bin/Qt6Core.dll ${qt}/bin/Qt6Gui.dll ${qt}/bin/Qt6Widgets.dll ${qt}/bin/Qt6PrintSupport.dll
   ${deps_bin}/libQCustomPlotQt6.dll ${deps_bin}/libhidapi.dll ${KORVEX_MINGW_RUNTIME})
 set(KORVEX_WINDOWS_PLUGINS
-  platforms/qwindows.dll styles/qwindowsvistastyle.dll printsupport/windowsprintersupport.dll)
+  platforms/qwindows.dll styles/qwindowsvistastyle.dll)
 find_file(KORVEX_SEGMENT_FONT DSEG7Classic-Regular.ttf PATHS /usr/share/fonts/truetype/dseg
           NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 
