@@ -1,6 +1,6 @@
 #include "HidapiBackend.h"
 
-#include <hidapi/hidapi.h>
+#include <hidapi.h>
 #include <unistd.h>
 
 #include <cerrno>

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "links/BitRateNames.h"
+
 namespace korvex {
 
 // UART bit rates of the bridge link; the rate is the number after the underscore.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "links/BitRateNames.h"
 #include "links/SerialPort.h"
 #include <QString>
 

@@ -50,8 +50,11 @@ int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
         PrintError(QStringLiteral("DLL File is not Exists! (%1)").arg(libraryPath));
         return static_cast<int>(LoggerExit::Failed);
     }
-    // A reader of standard output that goes away shows as a failed write, which ends the run cleanly.
+    // A reader of standard output that goes away shows as a failed write, which ends the run cleanly
+    // (Windows has no such signal: the write fails anyway).
+#ifdef SIGPIPE
     std::signal(SIGPIPE, SIG_IGN);
+#endif
 
     TCsvLog log;
     if (!log.Open(*commandLine.logFile, TCsvWriter::HeaderLine())) {

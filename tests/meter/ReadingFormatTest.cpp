@@ -71,7 +71,8 @@ TEST(ParseReading, RejectsWhatIsNotAReading)
 TEST(ReadDecimalSeparator, ComesFromTheSystemLocale)
 {
     // The system locale is read once per process, from LC_ALL first; nothing in this test program reads it
-    // before this test.
+    // before this test. Under Wine the Windows user locale follows LC_ALL too, set for the whole process
+    // by the test's environment.
     qputenv("LC_ALL", QByteArray("de_DE.UTF-8"));
     EXPECT_EQ(ReadDecimalSeparator(), ",");
 }

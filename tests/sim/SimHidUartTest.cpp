@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
+#include <QLibrary>
 
 #include <chrono>
 #include <cstdint>
@@ -30,21 +30,25 @@ constexpr int kReadTimedOut = 0x12;
 
 class SimLibrary : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { handle_ = dlopen(KORVEX_SIM_LIBRARY, RTLD_NOW | RTLD_LOCAL); }
+    static void SetUpTestSuite()
+    {
+        library_ = new QLibrary(QStringLiteral(KORVEX_SIM_LIBRARY));
+        library_->load();
+    }
     static void TearDownTestSuite()
     {
-        if (handle_)
-            dlclose(handle_);
-        handle_ = nullptr;
+        library_->unload();
+        delete library_;
+        library_ = nullptr;
     }
 
     template <typename F>
     static F Fn(const char* name)
     {
-        return reinterpret_cast<F>(dlsym(handle_, name));
+        return reinterpret_cast<F>(library_->resolve(name));
     }
 
-    void SetUp() override { ASSERT_NE(handle_, nullptr) << dlerror(); }
+    void SetUp() override { ASSERT_TRUE(library_->isLoaded()) << library_->errorString().toStdString(); }
 
     static std::string String(std::uint32_t index, std::uint16_t vid, std::uint16_t pid, std::uint32_t kind, int* status)
     {
@@ -53,7 +57,7 @@ protected:
         return buffer;
     }
 
-    static inline void* handle_ = nullptr;
+    static inline QLibrary* library_ = nullptr;
 };
 
 TEST_F(SimLibrary, ExportsAllFifteenEntryPoints)
@@ -62,7 +66,7 @@ TEST_F(SimLibrary, ExportsAllFifteenEntryPoints)
                              "HidUart_Open", "HidUart_Close", "HidUart_IsOpened", "HidUart_GetPartNumber",
                              "HidUart_SetUartConfig", "HidUart_GetUartConfig", "HidUart_SetTimeouts", "HidUart_Read",
                              "HidUart_Write", "HidUart_GetPinConfig", "HidUart_ReadLatch"})
-        EXPECT_NE(dlsym(handle_, name), nullptr) << name;
+        EXPECT_NE(library_->resolve(name), nullptr) << name;
 }
 
 TEST_F(SimLibrary, EnumeratesOneBridgeForItsIdsOrAny)
