@@ -37,12 +37,14 @@ find_file(KORVEX_SEGMENT_FONT DSEG7Classic-Regular.ttf PATHS /usr/share/fonts/tr
           NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 
 # Lays the runtime beside the programs in dir (the program, the demo, the tests), so they start there
-# as they would installed; the tests also get the offscreen platform.
+# as they would installed; the tests also get Qt's test library and the offscreen platform.
+#   korvex_windows_runtime(<target> <dir> [LIBRARIES <dll>...] [PLUGINS <kind/plugin.dll>...])
 function(korvex_windows_runtime target dir)
+  cmake_parse_arguments(R "" "" "LIBRARIES;PLUGINS" ${ARGN})
   set(commands COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}/fonts
-               COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KORVEX_WINDOWS_RUNTIME} ${dir}/
+               COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KORVEX_WINDOWS_RUNTIME} ${R_LIBRARIES} ${dir}/
                COMMAND ${CMAKE_COMMAND} -E copy_if_different ${KORVEX_SEGMENT_FONT} ${dir}/fonts/)
-  foreach(plugin ${KORVEX_WINDOWS_PLUGINS} ${ARGN})
+  foreach(plugin ${KORVEX_WINDOWS_PLUGINS} ${R_PLUGINS})
     get_filename_component(kind ${plugin} DIRECTORY)
     list(APPEND commands COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}/${kind}
                          COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QT6_INSTALL_PREFIX}/plugins/${plugin} ${dir}/${kind}/)
