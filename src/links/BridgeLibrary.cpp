@@ -44,11 +44,9 @@ BridgeLibrary::BridgeLibrary(const QString& path)
         api_ = {};
 }
 
-BridgeLibrary::~BridgeLibrary()
-{
-    if (library_ && library_->isLoaded())
-        library_->unload();
-}
+// The library stays loaded to the end of the process, as Windows programs keep theirs: another binding of
+// the same file (the listing, a second link) finds it as it was.
+BridgeLibrary::~BridgeLibrary() = default;
 
 bool BridgeLibrary::resolve()
 {

@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <io.h>
 
 namespace korvex {
 
@@ -23,7 +22,7 @@ bool TCsvLog::Open(const QString& path, std::string_view header)
         fd_ = STDOUT_FILENO;
         ownsFd_ = false;
     } else {
-        fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_BINARY, 0666);
+        fd_ = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
         ownsFd_ = true;
         if (fd_ < 0) {
             error_ = QStringLiteral("cannot open %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
@@ -64,7 +63,7 @@ void TCsvLog::Close()
     if (fd_ < 0)
         return;
     if (ownsFd_) {
-        ::_commit(fd_);
+        ::fsync(fd_);
         ::close(fd_);
     }
     fd_ = -1;

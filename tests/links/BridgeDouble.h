@@ -1,6 +1,7 @@
 #pragma once
 
-// Scripting the test double of the bridge library (libslabhidtouart.so beside the test executables).
+// Scripting the test double of the bridge library (libslabhidtouart.so or SLABHIDtoUART.dll beside the
+// test executables).
 // The double keeps its script for as long as it stays loaded; these helpers hold it loaded for the whole
 // test run, so a script set before a TCP2110 is built is what that link finds. With no script the double
 // presents no devices. Call BridgeDouble::reset() at the start of every test that scripts it.
@@ -12,7 +13,7 @@
 //   BridgeDouble::removeDevice(meter);  // unplugged: not listed, reads fail, opened path still answers
 //   link.HandleDeviceChange(korvex::DBT_DEVICEREMOVECOMPLETE, "/dev/hidraw3");
 
-#include <dlfcn.h>
+#include <QLibrary>
 
 #include <cstdint>
 #include <cstdio>
@@ -35,11 +36,8 @@ enum DoubleStatus : std::uint8_t {
 
 class BridgeDouble {
 public:
-    // The double's file: libslabhidtouart.so in the directory of the running test executable.
-    static std::string libraryPath()
-    {
-        return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libslabhidtouart.so").string();
-    }
+    // The double's file: the bridge library's name in the directory of the test executables.
+    static std::string libraryPath() { return KORVEX_TEST_BIN_DIR "/" KORVEX_BRIDGE_LIBRARY_FILE; }
 
     // Forgets every device, forced status, queued read and call count.
     static void reset() { entry<void (*)()>("TestDouble_Reset")(); }
@@ -119,24 +117,24 @@ public:
     }
 
 private:
-    static void* library()
+    static QLibrary& library()
     {
-        // Loaded once and never closed, so the script outlives every link that binds the same file.
-        static void* handle = [] {
-            void* h = dlopen(libraryPath().c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (!h) {
-                std::fprintf(stderr, "test double not loadable: %s\n", dlerror());
+        // Loaded once and never unloaded, so the script outlives every link that binds the same file.
+        static QLibrary* loaded = [] {
+            auto* l = new QLibrary(QString::fromStdString(libraryPath()));
+            if (!l->load()) {
+                std::fprintf(stderr, "test double not loadable: %s\n", qPrintable(l->errorString()));
                 std::abort();
             }
-            return h;
+            return l;
         }();
-        return handle;
+        return *loaded;
     }
 
     template <typename Fn>
     static Fn entry(const char* name)
     {
-        void* symbol = dlsym(library(), name);
+        const auto symbol = library().resolve(name);
         if (!symbol) {
             std::fprintf(stderr, "test double lacks %s\n", name);
             std::abort();

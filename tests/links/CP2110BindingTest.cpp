@@ -1,4 +1,3 @@
-#include <dlfcn.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -8,8 +7,8 @@
 #include <QTimer>
 
 #include "LinkFixture.h"
+#include "common/LoadedLibrary.h"
 #include "links/BridgeLibrary.h"
-#include "links/UdevWatcher.h"
 
 using namespace korvex;
 using namespace korvex::testing;
@@ -73,7 +72,7 @@ protected:
 TEST_F(BindingTest, TheLibraryBesideTheProgramIsBound)
 {
     BridgeDouble::addDevice("a3", "/dev/hidraw2");
-    EXPECT_EQ(BridgeLibrary::defaultPath(), QCoreApplication::applicationDirPath() + "/libslabhidtouart.so");
+    EXPECT_EQ(BridgeLibrary::defaultPath(), QCoreApplication::applicationDirPath() + "/" KORVEX_BRIDGE_LIBRARY_FILE);
     const TCP2110 link;
     EXPECT_TRUE(link.LibraryBound());
     EXPECT_EQ(link.DeviceList(), QStringList{"a3=/dev/hidraw2"});
@@ -92,7 +91,7 @@ TEST_F(BindingTest, AMissingFileShowsTheBoxOnceAndLeavesTheLinkUnbound)
 {
     QTemporaryDir dir;
     BoxAnswerer answerer;
-    const auto link = linkAt(dir.path() + "/libslabhidtouart.so");
+    const auto link = linkAt(dir.path() + "/" KORVEX_BRIDGE_LIBRARY_FILE);
     EXPECT_EQ(answerer.seen, Strings{"Error|DLL File is not Exists!|critical"});
     expectUnbound(*link);
     EXPECT_EQ(answerer.seen.size(), 1u);
@@ -101,7 +100,7 @@ TEST_F(BindingTest, AMissingFileShowsTheBoxOnceAndLeavesTheLinkUnbound)
 TEST_F(BindingTest, AFileThatDoesNotLoadIsUnboundWithoutABox)
 {
     QTemporaryDir dir;
-    QFile file(dir.path() + "/libslabhidtouart.so");
+    QFile file(dir.path() + "/" KORVEX_BRIDGE_LIBRARY_FILE);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a shared library");
     file.close();
@@ -113,23 +112,12 @@ TEST_F(BindingTest, AFileThatDoesNotLoadIsUnboundWithoutABox)
 
 TEST_F(BindingTest, ALibraryLackingEntryPointsIsNeverCalled)
 {
-    const QString path = QCoreApplication::applicationDirPath() + "/libpartialbridge.so";
+    const QString path = QCoreApplication::applicationDirPath() + "/" + korvex::testing::SharedLibraryName("partialbridge");
     const auto link = linkAt(path);
     expectUnbound(*link);
-    void* partial = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(partial, nullptr) << "the link keeps the library loaded";
-    const auto calls = reinterpret_cast<std::uint64_t (*)()>(dlsym(partial, "PartialBridge_Calls"));
-    ASSERT_NE(calls, nullptr);
+    const auto calls = reinterpret_cast<std::uint64_t (*)()>(korvex::testing::EntryOfLoadedLibrary(path, "PartialBridge_Calls"));
+    ASSERT_NE(calls, nullptr) << "the link keeps the library loaded";
     EXPECT_EQ(calls(), 0u) << "the resolved entry point of an incomplete library is not called";
-    dlclose(partial);
-}
-
-TEST(UdevWatcher, ActionsMapToDeviceEventCodes)
-{
-    EXPECT_EQ(UdevWatcher::eventCodeForAction("add"), DBT_DEVICEARRIVAL);
-    EXPECT_EQ(UdevWatcher::eventCodeForAction("remove"), DBT_DEVICEREMOVECOMPLETE);
-    for (const char* other : {"change", "bind", "unbind", "", static_cast<const char*>(nullptr)})
-        EXPECT_EQ(UdevWatcher::eventCodeForAction(other), DBT_DEVNODES_CHANGED);
 }
 
 } // namespace

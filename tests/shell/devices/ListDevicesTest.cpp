@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "links/AttachedBridges.h"
+#include "common/LoadedLibrary.h"
 #include "links/BridgeDouble.h"
 #include "shell/ConnectionMessages.h"
 #include "shell/CommandLine.h"
@@ -18,9 +19,9 @@ QString doublePath()
     return QString::fromStdString(BridgeDouble::libraryPath());
 }
 
-QString besideTests(const char* file)
+QString besideTests(const QString& file)
 {
-    return QFileInfo(doublePath()).absolutePath() + QLatin1Char('/') + QLatin1String(file);
+    return QFileInfo(doublePath()).absolutePath() + QLatin1Char('/') + file;
 }
 
 TEST(ListDevices, ListsOnlyMeterBridgesSortedAsTheLinkSortsThem)
@@ -83,8 +84,8 @@ TEST(ListDevices, SaysSoWhenNothingCanBeListed)
         const char* text;
     };
     const Case cases[] = {
-        {besideTests("libnothere.so"), "Bridge library not found: "},
-        {besideTests("libpartialbridge.so"), "Bridge library could not be loaded: "},
+        {besideTests(korvex::testing::SharedLibraryName("nothere")), "Bridge library not found: "},
+        {besideTests(korvex::testing::SharedLibraryName("partialbridge")), "Bridge library could not be loaded: "},
     };
     for (const Case& c : cases) {
         const DeviceListing listing = ListDevices(c.path);
