@@ -70,7 +70,7 @@ void TMeterDecoder::CComm1ReceiveData(const void* buffer, std::uint32_t len)
 {
     view_.ToggleConnectionPicture();
     AppendHex(static_cast<const unsigned char*>(buffer), len);
-    ExtractSerialFrame();
+    ExtractFrame();
     LimitReceiveText();
 }
 
@@ -89,39 +89,36 @@ void TMeterDecoder::AppendHex(const unsigned char* bytes, std::uint32_t len)
 
 void TMeterDecoder::ExtractFrame()
 {
-    Extract(false);
+    Extract();
 }
 
-void TMeterDecoder::ExtractSerialFrame()
-{
-    Extract(true);
-}
-
-void TMeterDecoder::Extract(bool serialLink)
+void TMeterDecoder::Extract()
 {
     std::string& text = state_.ReceiveText;
-    // A plain text search: the terminator may also be found across the digits of two bytes.
-    const std::size_t match = text.find(FrameTerminator);
-    if (match == std::string::npos)
-        return;
-    if (text.compare(0, FrameHead.size(), FrameHead) != 0) {
-        text.clear();
-        return;
-    }
-    // The bridge link takes what lies between the head and the terminator. The serial link takes everything
-    // between the head and the last four characters, so only a text that holds exactly one frame at the
-    // moment its terminator arrives is decoded there.
-    const bool whole = serialLink ? text.size() == FrameTextLength
-                                  : match >= FrameHead.size() && match - FrameHead.size() == PayloadLength;
-    if (whole) {
-        // Copy the payload out before the text it lies in is cut.
+    // Every complete frame of the text, oldest first, as if each had come alone: a hand-over may hold
+    // several (the window was busy, or they came in one write), and one left behind would be shown late
+    // or stop every later frame. An incomplete tail waits for the next hand-over.
+    for (;;) {
+        // A plain text search: the terminator may also be found across the digits of two bytes.
+        const std::size_t match = text.find(FrameTerminator);
+        if (match == std::string::npos)
+            return;
+        if (text.compare(0, FrameHead.size(), FrameHead) != 0) {
+            text.clear();
+            return;
+        }
+        const bool whole = match >= FrameHead.size() && match - FrameHead.size() == PayloadLength;
+        if (!whole) {
+            text.erase(0, match + FrameTerminator.size());
+            continue;
+        }
+        // Copy the payload out before the text it lies in is cut; the decoding may serve events, and a
+        // hand-over served then appends behind what is left here.
         char payload[PayloadLength];
         text.copy(payload, PayloadLength, FrameHead.size());
         text.erase(0, match + FrameTerminator.size());
         DecodePayload(std::string_view(payload, PayloadLength));
-        return;
     }
-    text.erase(0, match + FrameTerminator.size());
 }
 
 void TMeterDecoder::LimitReceiveText()

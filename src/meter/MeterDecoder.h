@@ -17,12 +17,13 @@ class TMeterDecoder {
 public:
     TMeterDecoder(TMeterState& state, IMeterView& view);
 
-    // Bridge link chunk: blink the connection picture, restart the watchdog, append, then ExtractFrame once.
+    // Bridge link chunk: blink the connection picture, restart the watchdog, append, then ExtractFrame.
     void CP21101ReceiveData(const char* data, std::uint32_t len);
-    // Serial link chunk: blink the connection picture, append, then the serial extraction.
+    // Serial link chunk: blink the connection picture, append, then ExtractFrame.
     void CComm1ReceiveData(const void* buffer, std::uint32_t len);
 
-    // Cuts at most one frame ("000D", 26 payload digits, "0D0A") from the front of ReceiveText.
+    // Cuts every frame ("000D", 26 payload digits, "0D0A") from the front of ReceiveText and decodes each,
+    // oldest first; what does not end in a terminator yet stays for the next chunk.
     void ExtractFrame();
     // Decodes 26 hexadecimal characters into the state and drives the panel, chart and record gate.
     // Any other length is ignored.
@@ -35,8 +36,7 @@ public:
 
 private:
     void AppendHex(const unsigned char* bytes, std::uint32_t len);
-    void ExtractSerialFrame();
-    void Extract(bool serialLink);
+    void Extract();
     void LimitReceiveText();
 
     TMeterState& state_;

@@ -596,6 +596,10 @@ void TfrmMain::ToggleConnectionPicture()
 
 void TfrmMain::RestartWatchdog()
 {
+    // A chunk that was already waiting when Print paused the link is handled during the preview; the
+    // watchdog stays off then, and the end of printing arms it afresh.
+    if (m_CP21101->ReadPause())
+        return;
     m_timerDisconectedUSB->stop();
     m_timerDisconectedUSB->start();
 }

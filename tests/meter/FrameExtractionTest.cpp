@@ -68,7 +68,7 @@ const std::string Example = "000D" + std::string(ExamplePayload) + "0D0A";
 
 class BridgeChunks : public FrameExtraction, public ::testing::WithParamInterface<ChunkCase> {};
 
-TEST_P(BridgeChunks, ExtractAtMostOneFramePerChunk)
+TEST_P(BridgeChunks, ExtractEveryCompleteFrameOfAChunk)
 {
     const ChunkCase& c = GetParam();
     ASSERT_EQ(c.chunks.size(), c.decodedAfter.size());
@@ -82,20 +82,43 @@ TEST_P(BridgeChunks, ExtractAtMostOneFramePerChunk)
 INSTANTIATE_TEST_SUITE_P(
     Cases, BridgeChunks,
     ::testing::Values(
-        ChunkCase{"SecondFrameOfAChunkWaitsForTheNextChunkEvenAnEmptyOne", {Example + Example, "", ""}, {1, 2, 2}, ""},
+        ChunkCase{"TwoFramesOfAChunkBothDecodeAtOnce", {Example + Example, ""}, {2, 2}, ""},
+        ChunkCase{"FramesThenAStartKeepTheStartForTheNextChunk",
+                  {Example + Example + "000D00", "58000204D2530001000C03000D0A"}, {2, 3}, ""},
         ChunkCase{"BytesBeforeTheHeadLoseTheFrameAndWhatFollows", {"11" + Example + "000D00"}, {0}, ""},
         ChunkCase{"TailOfEarlierFrameBeforeTheHeadEmptiesTextAtTerminator", {"5300", Example}, {0, 0}, ""},
         ChunkCase{"TerminatorBytesInsidePayloadCutTheFrame",
                   {"000D 0058000204D2 0D0A 01000C0300 0D0A", ""}, {0, 0}, ""},
         ChunkCase{"TerminatorStraddlingTwoBytesCutsTheFrame",
                   {"000D 0058 30D0A5 04D2530001000C03 0D0A", ""}, {0, 0}, ""},
-        ChunkCase{"FirstPayloadByte0AGivesAnEmptyPayload",
-                  {"000D 0A58000204D2530001000C0300 0D0A"}, {0}, "58000204D2530001000C03000D0A"},
+        ChunkCase{"FirstPayloadByte0AGivesAnEmptyPayloadAndTheRestIsNoFrame",
+                  {"000D 0A58000204D2530001000C0300 0D0A"}, {0}, ""},
         ChunkCase{"ChunkWithoutTerminatorWaits", {"000D0058"}, {0}, "000D0058"},
-        ChunkCase{"PayloadOfWrongLengthIsDroppedWithItsTerminator", {"000D 0058 0D0A" + Example, ""}, {0, 1}, ""}),
+        ChunkCase{"PayloadOfWrongLengthIsDroppedWithItsTerminator", {"000D 0058 0D0A" + Example, ""}, {1, 1}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FrameExtraction, SerialLinkDecodesOnlyATextHoldingExactlyOneFrame)
+// Two frames in one hand-over, then one alone: three readings in order, the newest on the panel at once.
+TEST_F(FrameExtraction, FramesThatArriveTogetherAreDecodedInOrderOnBothLinks)
+{
+    for (const bool serial : {false, true}) {
+        SCOPED_TRACE(serial ? "serial link" : "bridge link");
+        state = TMeterState{};
+        state.DecimalSep = ".";
+        view.ClearLog();
+        view.readoutTexts.clear();
+        const auto handOver = [&](const Bytes& chunk) { serial ? Serial(chunk) : Bridge(chunk); };
+
+        handOver(Join({ExampleFrameWithMainCount(1111), ExampleFrameWithMainCount(2222)}));
+        EXPECT_EQ(state.MainText, "2.222");
+        handOver(ExampleFrameWithMainCount(3333));
+        EXPECT_EQ(state.MainText, "3.333");
+        EXPECT_EQ(Decoded(), 3);
+        EXPECT_EQ(view.readoutTexts, (std::vector<std::string>{"1.111", "2.222", "3.333"}));
+        EXPECT_EQ(state.ReceiveText, "");
+    }
+}
+
+TEST_F(FrameExtraction, SerialLinkExtractsAsTheBridgeLinkWithoutTouchingTheWatchdog)
 {
     Serial(Frame(ExamplePayload));
     EXPECT_EQ(Decoded(), 1);
@@ -103,9 +126,9 @@ TEST_F(FrameExtraction, SerialLinkDecodesOnlyATextHoldingExactlyOneFrame)
     EXPECT_EQ(view.Count("RestartWatchdog"), 0);
     EXPECT_EQ(view.Count("ToggleConnectionPicture"), 1);
 
-    // A frame followed by the start of the next one is not decoded, but the text after the terminator stays.
+    // A frame followed by the start of the next one: the frame decodes, the start waits.
     Serial(FromHex(Example + "000D00"));
-    EXPECT_EQ(Decoded(), 1);
+    EXPECT_EQ(Decoded(), 2);
     EXPECT_EQ(state.ReceiveText, "000D00");
 
     // Split frames complete as on the bridge link.
@@ -113,11 +136,11 @@ TEST_F(FrameExtraction, SerialLinkDecodesOnlyATextHoldingExactlyOneFrame)
     const Bytes frame = Frame(ExamplePayload);
     Serial(Bytes(frame.begin(), frame.begin() + 9));
     Serial(Bytes(frame.begin() + 9, frame.end()));
-    EXPECT_EQ(Decoded(), 2);
+    EXPECT_EQ(Decoded(), 3);
 
     // Junk before the head empties the text.
     Serial(FromHex("22" + Example));
-    EXPECT_EQ(Decoded(), 2);
+    EXPECT_EQ(Decoded(), 3);
     EXPECT_EQ(state.ReceiveText, "");
 }
 

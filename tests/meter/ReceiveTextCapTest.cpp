@@ -56,21 +56,17 @@ TEST_F(ReceiveTextCap, FrameStartedInTheKeptTailCompletesAcrossTheCut)
     EXPECT_EQ(view.recordedMainTexts, (std::vector<std::string>{"1.234"}));
 }
 
-TEST_F(ReceiveTextCap, FloodOfFramesKeepsTheNewestWholeFrames)
+TEST_F(ReceiveTextCap, AFloodOfFramesInOneChunkIsDecodedWholeAndInOrder)
 {
-    // 250 frames in one chunk: one is decoded now, the rest wait. Only the newest whole frames that fit
-    // under the cap are kept, each still decoding with a later chunk, the last one being the newest frame.
+    // 250 frames in one chunk, far over the cap: each is decoded with the chunk, none is left to the cap.
     std::vector<Bytes> frames;
     for (int i = 0; i < 250; ++i)
         frames.push_back(Frame(PayloadHex({.mainRaw = 1000 + i})));
     Bridge(Join(frames));
-    const std::size_t kept = TMeterDecoder::ReceiveTextCap / 34;
-    EXPECT_EQ(state.ReceiveText.size(), kept * 34);
-    while (!state.ReceiveText.empty())
-        Bridge({});
-    ASSERT_EQ(view.recordedMainTexts.size(), 1 + kept);
+    EXPECT_EQ(state.ReceiveText, "");
+    ASSERT_EQ(view.recordedMainTexts.size(), 250u);
     EXPECT_EQ(view.recordedMainTexts[0], "1000");
-    EXPECT_EQ(view.recordedMainTexts[1], std::to_string(1000 + 250 - kept));
+    EXPECT_EQ(view.recordedMainTexts[1], "1001");
     EXPECT_EQ(view.recordedMainTexts.back(), "1249");
 }
 

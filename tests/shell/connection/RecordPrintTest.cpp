@@ -55,6 +55,32 @@ TEST_F(RecordPrint, WhileThePreviewIsUpTheLinkIsPausedThenReadsAgainWithAFreshWa
     EXPECT_TRUE(messages.empty());
 }
 
+// A chunk that was already on its way to the window when Print paused the link is handled during the
+// preview: it is recorded, but must not restart the watchdog, which would drop the link ten seconds into
+// the preview with a false cable message.
+TEST_F(RecordPrint, AChunkHandledDuringThePreviewLeavesTheWatchdogOff)
+{
+    BridgeDouble::addDevice("a3", "/dev/hidraw2");
+    TfrmMain& window = MakeWindow();
+    window.btnConnect()->click();
+    ExpectConnectedLook();
+
+    bool previewSeen = false;
+    test::AnswerModal(test::Named("PreviewForm"), [&](QWidget* preview) {
+        previewSeen = true;
+        const std::vector<std::uint8_t> frame = MeterFrame(4321);
+        window.CP21101().OnReceiveData(reinterpret_cast<const char*>(frame.data()),
+                                       static_cast<std::uint32_t>(frame.size()));
+        EXPECT_EQ(window.cds1().RecordCount(), 1);
+        EXPECT_FALSE(window.timerDisconectedUSB()->isActive());
+        static_cast<QDialog*>(preview)->reject();
+    });
+    window.btnRecordPrint()->click();
+    ASSERT_TRUE(previewSeen);
+    EXPECT_TRUE(window.timerDisconectedUSB()->isActive());
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(RecordPrint, AfterThePreviewTheWatchdogRunsOnlyWhileConnectedAlsoWhenThePreviewFails)
 {
     struct Case {
