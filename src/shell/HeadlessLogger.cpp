@@ -168,7 +168,8 @@ void THeadlessLogger::AppendRecord(const TMeterState& state)
     const QDateTime now = QDateTime::currentDateTime();
     m_row.EmptyTable();
     AppendRecordAt(m_row, state, now, SystemTimeSeparator());
-    if (m_log.WriteLine(m_writer.RowLine(0, now, m_lines + 1))) {
+    const auto number = static_cast<std::int32_t>(m_log.LastRecordNumber() + m_lines + 1);
+    if (m_log.WriteLine(m_writer.RowLine(0, now, number))) {
         ++m_lines;
         return;
     }

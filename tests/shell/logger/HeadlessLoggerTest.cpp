@@ -208,5 +208,25 @@ TEST_F(HeadlessLogger, AppendingToALogKeepsItsHeaderSingle)
     EXPECT_TRUE(nowhere.Error().startsWith("cannot open " + dir.filePath("missing/log.csv")));
 }
 
+TEST_F(HeadlessLogger, AppendingAfterAnUnfinishedLineStartsANewOneAndNumberingGoesOn)
+{
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray::fromStdString(TCsvWriter::HeaderLine()) + "1,a\r\n7,b\r\n8,c");
+    }
+    ASSERT_TRUE(log.Open(path, TCsvWriter::HeaderLine()));
+    EXPECT_EQ(log.LastRecordNumber(), 7);
+    ASSERT_TRUE(log.WriteLine("8,x\r\n"));
+    log.Close();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), TCsvWriter::HeaderLine() + "1,a\r\n7,b\r\n8,c\r\n8,x\r\n");
+
+    TCsvLog fresh;
+    ASSERT_TRUE(fresh.Open(dir.filePath("fresh.csv"), TCsvWriter::HeaderLine()));
+    EXPECT_EQ(fresh.LastRecordNumber(), 0);
+}
+
 }  // namespace
 }  // namespace korvex
