@@ -127,16 +127,13 @@ Quantity SubQuantity(TSecondaryMode mode)
     }
 }
 
-std::uint8_t BatteryAt(std::uint64_t stepInCycle, std::uint64_t cycle)
+// A battery drains over hours, as a real meter's does: full for the first four hours of streaming, then
+// a bar less every four hours, down to one bar, where it stays.
+std::uint8_t BatteryAt(std::uint64_t step)
 {
-    const double part = static_cast<double>(stepInCycle) / static_cast<double>(cycle);
-    if (part < 0.7)
-        return 3;
-    if (part < 0.85)
-        return 2;
-    if (part < 0.97)
-        return 1;
-    return 0;
+    constexpr std::uint64_t framesPerFourHours = 2 * 3600 * 4;
+    const std::uint64_t barsLost = step / framesPerFourHours;
+    return static_cast<std::uint8_t>(barsLost >= 2 ? 1 : 3 - barsLost);
 }
 
 }  // namespace
@@ -211,7 +208,7 @@ SimReading ReadingAt(std::uint64_t step)
     r.lcr = scene->lcr;
     r.autoRange = scene->autoRange;
     r.parallel = scene->parallel;
-    r.battery = BatteryAt(inCycle, cycle);
+    r.battery = BatteryAt(step);
     r.freq = scene->freq;
     r.mainMode = scene->mode;
     r.subMode = scene->sub;
@@ -227,7 +224,10 @@ SimReading ReadingAt(std::uint64_t step)
     r.mainUnit = main.unit;
     r.mainRaw = scene->mainKind == rkNumber ? main.raw : 0;
 
-    const double subValue = scene->subValue * (1.0 + 0.02 * Noise(noiseStep, 2));
+    double subValue = scene->subValue * (1.0 + 0.02 * Noise(noiseStep, 2));
+    // A phase angle lies within ±90°, whatever the noise.
+    if (scene->sub == smTheta)
+        subValue = std::clamp(subValue, -90.0, 90.0);
     const Counts sub = ToCounts(subValue, SubQuantity(scene->sub), r.subRange2000);
     r.subKind = scene->sub == smNone && scene->subKind == rkNumber ? rkBlankA : scene->subKind;
     r.subPoint = sub.point;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <set>
 
 using namespace korvex;
@@ -94,6 +96,22 @@ TEST(SimulatedMeter, EveryFrameOfACycleDecodesToItsReading)
     }
 }
 
+TEST(SimulatedMeter, PhaseAnglesStayWithinNinetyDegreesAndTheBatteryDrainsOverHours)
+{
+    for (std::uint64_t step = 0; step < 10 * FramesPerCycle(); ++step) {
+        const SimReading r = ReadingAt(step);
+        if (r.subMode == smTheta && r.subKind == rkNumber) {
+            const double degrees = r.subRaw / std::pow(10.0, r.subPoint);
+            ASSERT_LE(degrees, 90.0) << step;
+        }
+    }
+    const std::uint64_t hour = 2 * 3600;
+    const std::pair<std::uint64_t, int> batteryAt[] = {{0, 3}, {4 * hour - 1, 3}, {4 * hour, 2}, {8 * hour, 1},
+                                                       {100 * hour, 1}};
+    for (const auto& [step, bars] : batteryAt)
+        EXPECT_EQ(ReadingAt(step).battery, bars) << step;
+}
+
 TEST(SimulatedMeter, OneCycleWalksThroughEveryFunctionAndState)
 {
     std::set<int> mainModes, subModes, freqs, parallels, tolerances, mainKinds, subKinds, batteries, ranges;
@@ -125,7 +143,7 @@ TEST(SimulatedMeter, OneCycleWalksThroughEveryFunctionAndState)
     EXPECT_EQ(tolerances, (std::set<int>{0, 3, 4, 5, 6, 7, 8, 9, 10}));
     EXPECT_EQ(mainKinds, (std::set<int>{rkNumber, rkDashes, rkOL, rkERR, rkOPEN, rkSHORT}));
     EXPECT_EQ(subKinds, (std::set<int>{rkNumber, rkBlankA, rkDashes, rkOL, rkERR, rkPASS, rkFAIL}));
-    EXPECT_EQ(batteries, (std::set<int>{0, 1, 2, 3}));
+    EXPECT_EQ(batteries, (std::set<int>{3}));
     EXPECT_EQ(ranges, (std::set<int>{0, 1}));
     EXPECT_TRUE(hold && frozen && rel && manual && lcr);
     // A minute or two at two frames a second.
