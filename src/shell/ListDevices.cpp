@@ -43,7 +43,9 @@ DeviceListing ListDevices(const QString& libraryPath)
         return listing;
     }
     bool denied = false;
+    bool anyOpens = false;
     for (const AttachedBridge& bridge : bridges) {
+        anyOpens |= bridge.openStatus == 0;
         listing.text += QStringLiteral("%1  %2  %3\n")
                             .arg(bridge.serial.isEmpty() ? QStringLiteral("(no serial number)") : bridge.serial,
                                  bridge.path, openability(bridge.openStatus));
@@ -51,6 +53,9 @@ DeviceListing ListDevices(const QString& libraryPath)
     }
     if (denied)
         listing.text += QLatin1String(NoPermissionMessage) + QLatin1Char('\n');
+    // Cables there but none usable: as for the logger, whose start would fail the same way.
+    if (!anyOpens)
+        listing.exitStatus = 3;
     return listing;
 }
 
