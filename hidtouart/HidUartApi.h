@@ -10,6 +10,9 @@
 #endif
 
 extern "C" {
+// Marks this library: its answers may also be the statuses of its own beyond the chip maker's
+// (KORVEX_HID_UART_PERMISSION_DENIED, KORVEX_HID_UART_IN_USE). Returns 1.
+HIDUART_EXPORT int KorvexHidUart_Statuses();
 HIDUART_EXPORT int HidUart_GetNumDevices(std::uint32_t* numDevices, std::uint16_t vid, std::uint16_t pid);
 HIDUART_EXPORT int HidUart_GetString(std::uint32_t deviceNum, std::uint16_t vid, std::uint16_t pid, char* deviceString,
                                      std::uint32_t options);

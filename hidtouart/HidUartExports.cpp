@@ -23,6 +23,11 @@ HidUartLibrary& library()
 
 extern "C" {
 
+int KorvexHidUart_Statuses()
+{
+    return 1;
+}
+
 int HidUart_GetNumDevices(std::uint32_t* numDevices, std::uint16_t vid, std::uint16_t pid)
 {
     return library().getNumDevices(numDevices, vid, pid);

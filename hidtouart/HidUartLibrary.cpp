@@ -126,7 +126,7 @@ int HidUartLibrary::open(void** handle, std::uint32_t index, std::uint16_t vid, 
         return HID_UART_DEVICE_NOT_FOUND;
     NodeLock claim(info.path);
     if (claim.busy())
-        return HID_UART_DEVICE_ACCESS_ERROR;
+        return KORVEX_HID_UART_IN_USE;
     std::unique_ptr<HidConnection> connection;
     int error = 0;
     {
@@ -134,7 +134,7 @@ int HidUartLibrary::open(void** handle, std::uint32_t index, std::uint16_t vid, 
         connection = backend_->open(info.path, error);
     }
     if (!connection)
-        return error == EACCES || error == EPERM ? HID_UART_DEVICE_PERMISSION_DENIED : HID_UART_DEVICE_ACCESS_ERROR;
+        return error == EACCES || error == EPERM ? KORVEX_HID_UART_PERMISSION_DENIED : HID_UART_DEVICE_ACCESS_ERROR;
     auto device = std::make_shared<Cp2110Device>(std::move(connection), info, std::move(claim));
     if (const int status = device->start(); status != HID_UART_SUCCESS)
         return status;

@@ -19,9 +19,14 @@ enum HidUartStatus : std::uint8_t {
     HID_UART_DEVICE_IO_FAILED = 0x14,       // a feature report could not be exchanged
     HID_UART_DEVICE_ACCESS_ERROR = 0x15,    // the device node could not be opened, or another program has it
     HID_UART_DEVICE_NOT_SUPPORTED = 0x16,   // the device answered with something that is not a CP2110
-    HID_UART_DEVICE_PERMISSION_DENIED = 0x17, // this user may not open the device node (no udev rule grants it)
     HID_UART_UNKNOWN_ERROR = 0xFF,          // anything else
 };
+
+// Statuses of this library only, outside the range of the chip maker's library, which answers a refused
+// or busy device with HID_UART_DEVICE_ACCESS_ERROR. A caller trusts them only from a library that exports
+// KorvexHidUart_Statuses.
+inline constexpr int KORVEX_HID_UART_PERMISSION_DENIED = 0x100; // this user may not open the device node
+inline constexpr int KORVEX_HID_UART_IN_USE = 0x101;            // another program has the device open
 
 // String kinds of HidUart_GetString and HidUart_GetOpenedString.
 enum HidUartStringKind : std::uint8_t {

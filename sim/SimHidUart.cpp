@@ -93,6 +93,12 @@ Bridge* OpenBridge(void* device)
 
 extern "C" {
 
+// Answers with the statuses of our own library as well.
+HIDUART_EXPORT int KorvexHidUart_Statuses()
+{
+    return 1;
+}
+
 int HidUart_GetNumDevices(std::uint32_t* numDevices, std::uint16_t vid, std::uint16_t pid)
 {
     if (!numDevices)

@@ -67,6 +67,7 @@ bool BridgeLibrary::resolve()
     ok &= bind(*library_, "HidUart_Write", api_.Write);
     ok &= bind(*library_, "HidUart_GetPinConfig", api_.GetPinConfig);
     ok &= bind(*library_, "HidUart_ReadLatch", api_.ReadLatch);
+    api_.KorvexStatuses = reinterpret_cast<int (*)()>(library_->resolve("KorvexHidUart_Statuses"));
     return ok;
 }
 

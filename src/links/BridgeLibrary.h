@@ -31,6 +31,8 @@ struct BridgeEntryPoints {
     int (*GetPinConfig)(void* device, std::uint8_t* pinConfig, int* useSuspendValues, std::uint16_t* suspendValue,
                         std::uint16_t* suspendMode, std::uint8_t* rs485Level, std::uint8_t* clkDiv) = nullptr;
     int (*ReadLatch)(void* device, std::uint16_t* latchValue) = nullptr;
+    // Only in our own library: its statuses beyond the chip maker's may be trusted (links/BridgeStatus.h).
+    int (*KorvexStatuses)() = nullptr;
 };
 
 // Text lengths the library writes into, NUL included.

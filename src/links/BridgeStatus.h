@@ -2,8 +2,10 @@
 
 namespace korvex {
 
-// The bridge library's status of an open refused because this user may not open the bridge's device
-// node. Another library may never answer it; then such a refusal looks like any other failed open.
-inline constexpr int BridgeStatusPermissionDenied = 0x17;
+// Statuses of an open that only our own bridge library answers (it exports KorvexHidUart_Statuses), beyond
+// the range of the chip maker's: from any other library they mean nothing, and such a refusal looks like
+// any other failed open.
+inline constexpr int BridgeStatusPermissionDenied = 0x100; // this user may not open the device node
+inline constexpr int BridgeStatusInUse = 0x101;            // another program has the cable open
 
 } // namespace korvex

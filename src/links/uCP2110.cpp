@@ -200,7 +200,7 @@ bool TCP2110::Connect()
 
 bool TCP2110::openNamedDevice()
 {
-    openRefusedPermission_ = false;
+    openRefusal_ = ConnectFailed;
     const BridgeEntryPoints& api = library_->api();
     std::uint32_t count = 0;
     if (api.GetNumDevices(&count, 0, 0) != 0)
@@ -222,10 +222,14 @@ bool TCP2110::openNamedDevice()
         const int status = api.Open(&device, i, 0, 0);
         if (status == 0 && device) {
             device_ = device;
-            openRefusedPermission_ = false;
+            openRefusal_ = ConnectFailed;
             return true;
         }
-        openRefusedPermission_ |= status == BridgeStatusPermissionDenied;
+        // Our own library tells a refused permission and a cable held by another program apart.
+        if (api.KorvexStatuses && status == BridgeStatusPermissionDenied)
+            openRefusal_ = ConnectNoPermission;
+        else if (api.KorvexStatuses && status == BridgeStatusInUse && openRefusal_ == ConnectFailed)
+            openRefusal_ = ConnectInUse;
     }
     return false;
 }
@@ -286,7 +290,7 @@ void TCP2110::failConnect()
 {
     const TErrorEvent handler = OnError;
     if (handler)
-        handler(openRefusedPermission_ ? ConnectNoPermission : ConnectFailed, QString());
+        handler(openRefusal_, QString());
 }
 
 void TCP2110::closeDevice()

@@ -37,6 +37,8 @@ public:
     static constexpr std::uint32_t ConnectFailed = 101;
     // The failure code of OnError when the named bridge is attached but this user may not open it.
     static constexpr std::uint32_t ConnectNoPermission = 102;
+    // The failure code of OnError when the named bridge is attached but another program has it open.
+    static constexpr std::uint32_t ConnectInUse = 103;
     // The reader's pause between polls until ReadTimeInterval changes it.
     static constexpr std::uint32_t InitialPollPause = 70;
 
@@ -124,7 +126,8 @@ private:
     void* device_ = nullptr;
     bool connected_ = false;
     // The last open walk found the named bridge but was refused permission to open it.
-    bool openRefusedPermission_ = false;
+    // Why the last Connect found no bridge to open: ConnectFailed, ConnectNoPermission or ConnectInUse.
+    std::uint32_t openRefusal_ = ConnectFailed;
     bool stoppingReader_ = false;
     bool removalUnderWay_ = false;
     QStringList deviceList_;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <cstdint>
+
+#include "links/uCP2110.h"
+
 namespace korvex {
 
 // The connection notices, shared by the window and the headless logger.
@@ -12,5 +16,21 @@ inline constexpr const char CableMessage[] =
 inline constexpr const char NoPermissionMessage[] =
     "The meter's USB cable is attached, but this user may not open it. Install the korvex-lcr package, or "
     "run scripts/setup --udev in the source tree; then unplug the cable and plug it in again.";
+
+// Shown when the meter cable's bridge is attached but another program (another Korvex LCR among them)
+// has it open.
+inline constexpr const char InUseMessage[] =
+    "The meter's USB cable is in use by another program. Close that program (or the other Korvex LCR "
+    "window), then try again.";
+
+// The notice for a failed Connect's code.
+inline const char* ConnectFailureMessage(std::uint32_t code)
+{
+    if (code == TCP2110::ConnectNoPermission)
+        return NoPermissionMessage;
+    if (code == TCP2110::ConnectInUse)
+        return InUseMessage;
+    return NoDeviceMessage;
+}
 
 }  // namespace korvex

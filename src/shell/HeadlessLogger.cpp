@@ -73,14 +73,13 @@ bool THeadlessLogger::Start()
         return false;
     }
     RefreshDeviceName();
-    // A bridge that refuses this user gets the message that names the fix.
-    std::uint32_t failure = 0;
+    // A bridge that refuses this user, or that another program holds, gets the message that names the fix.
+    std::uint32_t failure = TCP2110::ConnectFailed;
     m_CP21101->OnError = [&failure](std::uint32_t code, const QString&) { failure = code; };
     const bool connected = m_CP21101->Connect();
     m_CP21101->OnError = nullptr;
     if (!connected) {
-        Finish(LoggerExit::NoBridge, failure == TCP2110::ConnectNoPermission ? QString::fromLatin1(NoPermissionMessage)
-                                                                              : QString::fromLatin1(NoDeviceMessage));
+        Finish(LoggerExit::NoBridge, QString::fromLatin1(ConnectFailureMessage(failure)));
         return false;
     }
     return true;

@@ -9,12 +9,15 @@
 namespace korvex {
 namespace {
 
-QString openability(int status)
+// Only our own library's statuses say why; any other failure is told by its number.
+QString openability(int status, bool ownStatuses)
 {
     if (status == 0)
         return QStringLiteral("can be opened");
-    if (status == BridgeStatusPermissionDenied)
+    if (ownStatuses && status == BridgeStatusPermissionDenied)
         return QStringLiteral("cannot be opened: no permission");
+    if (ownStatuses && status == BridgeStatusInUse)
+        return QStringLiteral("cannot be opened: in use by another program");
     return QStringLiteral("cannot be opened (status 0x%1): in use by another program, or failing")
         .arg(status, 2, 16, QLatin1Char('0'));
 }
@@ -42,14 +45,15 @@ DeviceListing ListDevices(const QString& libraryPath)
         listing.text += QStringLiteral("No meter cable attached (CP2110 USB bridge 10C4:EA80).\n");
         return listing;
     }
+    const bool ownStatuses = library.api().KorvexStatuses != nullptr;
     bool denied = false;
     bool anyOpens = false;
     for (const AttachedBridge& bridge : bridges) {
         anyOpens |= bridge.openStatus == 0;
         listing.text += QStringLiteral("%1  %2  %3\n")
                             .arg(bridge.serial.isEmpty() ? QStringLiteral("(no serial number)") : bridge.serial,
-                                 bridge.path, openability(bridge.openStatus));
-        denied |= bridge.openStatus == BridgeStatusPermissionDenied;
+                                 bridge.path, openability(bridge.openStatus, ownStatuses));
+        denied |= ownStatuses && bridge.openStatus == BridgeStatusPermissionDenied;
     }
     if (denied)
         listing.text += QLatin1String(NoPermissionMessage) + QLatin1Char('\n');

@@ -634,10 +634,9 @@ void TfrmMain::CP21101Disconnect()
 
 void TfrmMain::CP21101Error(std::uint32_t ErrorCode, const QString&)
 {
-    if (ErrorCode == TCP2110::ConnectFailed)
-        ShowNotice(NoDeviceMessage);
-    else if (ErrorCode == TCP2110::ConnectNoPermission)
-        ShowNotice(NoPermissionMessage);
+    if (ErrorCode == TCP2110::ConnectFailed || ErrorCode == TCP2110::ConnectNoPermission
+        || ErrorCode == TCP2110::ConnectInUse)
+        ShowNotice(ConnectFailureMessage(ErrorCode));
 }
 
 void TfrmMain::CP21101Removal()

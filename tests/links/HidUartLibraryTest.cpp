@@ -204,7 +204,7 @@ TEST_F(HidUartLibraryTest, ASecondProgramCannotOpenTheNodeInUseNorSendItReports)
     void* mineHandle = openFirst();
     ASSERT_NE(mineHandle, nullptr);
     void* theirHandle = &node;
-    EXPECT_EQ(other.open(&theirHandle, 0, 0x10C4, 0xEA80), HID_UART_DEVICE_ACCESS_ERROR);
+    EXPECT_EQ(other.open(&theirHandle, 0, 0x10C4, 0xEA80), KORVEX_HID_UART_IN_USE);
     EXPECT_EQ(theirHandle, nullptr);
     EXPECT_TRUE(theirs->featuresSent.empty()) << "no purge or set-up from the second program";
 
@@ -212,7 +212,7 @@ TEST_F(HidUartLibraryTest, ASecondProgramCannotOpenTheNodeInUseNorSendItReports)
     ASSERT_EQ(library.close(mineHandle), HID_UART_SUCCESS);
     ASSERT_EQ(other.open(&theirHandle, 0, 0x10C4, 0xEA80), HID_UART_SUCCESS);
     void* again = nullptr;
-    EXPECT_EQ(library.open(&again, 0, 0x10C4, 0xEA80), HID_UART_DEVICE_ACCESS_ERROR);
+    EXPECT_EQ(library.open(&again, 0, 0x10C4, 0xEA80), KORVEX_HID_UART_IN_USE);
     other.close(theirHandle);
     std::filesystem::remove(node);
 }
@@ -224,8 +224,8 @@ TEST_F(HidUartLibraryTest, ARefusedOpenTellsAMissingPermissionFromOtherFailures)
         int status;
     };
     const Case cases[] = {
-        {EACCES, HID_UART_DEVICE_PERMISSION_DENIED},
-        {EPERM, HID_UART_DEVICE_PERMISSION_DENIED},
+        {EACCES, KORVEX_HID_UART_PERMISSION_DENIED},
+        {EPERM, KORVEX_HID_UART_PERMISSION_DENIED},
         {EBUSY, HID_UART_DEVICE_ACCESS_ERROR},
         {ENOENT, HID_UART_DEVICE_ACCESS_ERROR},
     };

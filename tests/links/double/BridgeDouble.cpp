@@ -119,6 +119,12 @@ Device* deviceById(int id)
 
 extern "C" {
 
+// Answers with the statuses of our own library as well.
+HIDUART_EXPORT int KorvexHidUart_Statuses()
+{
+    return 1;
+}
+
 HIDUART_EXPORT void TestDouble_Reset()
 {
     std::lock_guard lock(mutex);

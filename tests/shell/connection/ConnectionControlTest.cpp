@@ -46,6 +46,9 @@ TEST_F(ConnectionControl, FailedConnectShowsTheNoDeviceMessageAndLeavesTheButton
              BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw2"), BridgeStatusPermissionDenied);
          },
          QLatin1String(NoPermissionMessage)},
+        {"another program holds the bridge",
+         [] { BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw2"), BridgeStatusInUse); },
+         QLatin1String(InUseMessage)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
