@@ -169,7 +169,6 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
         const QScreen* display = window.screen();
         return display ? display->availableGeometry() : QRect();
     });
-    m_Splitter1->setSizes({457, width() - 457 - m_Splitter1->handleWidth()});
 
     m_decoder = std::make_unique<TMeterDecoder>(m_state, *this);
     CreateLink();
@@ -177,6 +176,9 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent)
         connect(gui, &QGuiApplication::commitDataRequest, this, Guarded(this, &TfrmMain::commitDataRequest));
 
     FormCreate();
+    // Once the grid has its columns.
+    const int left = LeftColumnWidth();
+    m_Splitter1->setSizes({left, width() - left - m_Splitter1->handleWidth()});
 }
 
 TfrmMain::~TfrmMain()
@@ -188,6 +190,19 @@ TfrmMain::~TfrmMain()
     m_chartToolBar.reset();
     m_DBGrid1->setModel(nullptr);
     m_gridModel.reset();
+}
+
+// The left column is 457 pixels wide, or as wide as the grid needs to show every column whole beside its
+// vertical scroll bar, so no reading is cut and nobody has to scroll sideways.
+int TfrmMain::LeftColumnWidth() const
+{
+    int columns = 0;
+    for (int c = 0; c < m_DBGrid1->model()->columnCount(); ++c)
+        columns += m_DBGrid1->columnWidth(c);
+    const int scrollBar = m_DBGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_DBGrid1);
+    const QMargins margins = m_Panel4->layout()->contentsMargins();
+    const int chrome = 2 * m_DBGrid1->frameWidth() + 2 * m_Panel4->frameWidth() + margins.left() + margins.right();
+    return std::max(457, columns + scrollBar + chrome);
 }
 
 QFrame* TfrmMain::CreatePanel3()

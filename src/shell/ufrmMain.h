@@ -140,6 +140,7 @@ private:
     void ForgetLogOffAnswer();
 
     QFrame* CreatePanel3();
+    int LeftColumnWidth() const;
     QFrame* CreatePanel1();
     QFrame* CreatePanel5();
     QFrame* CreateToolBar4();

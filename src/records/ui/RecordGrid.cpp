@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <algorithm>
@@ -60,8 +61,13 @@ void ConfigureRecordGrid(QTableView& grid, TRecordGridModel& model)
 
     const auto showLastRow = [&grid, &model](const QModelIndex&, int, int last) {
         const QModelIndex current = model.index(last, grid.currentIndex().isValid() ? grid.currentIndex().column() : 0);
+        // Down to the new row only: a view scrolled sideways stays where the user put it (making the row
+        // current scrolls to its cell as well).
+        QScrollBar* sideways = grid.horizontalScrollBar();
+        const int across = sideways->value();
         grid.selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         grid.scrollTo(current, QAbstractItemView::EnsureVisible);
+        sideways->setValue(across);
     };
     QObject::connect(&model, &QAbstractItemModel::rowsInserted, &grid, Guarded(showLastRow));
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QScrollBar>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QHeaderView>
@@ -18,6 +19,8 @@
 #include <vector>
 
 #include "display/MeterPanel.h"
+#include "records/RecordTable.h"
+#include "records/TableEngine.h"
 #include "meter/ReadingFormat.h"
 #include "widgets/CControls.h"
 #include "records/ui/RecordGrid.h"
@@ -199,18 +202,49 @@ TEST(MainWindow, SplitterGivesTheLeftColumnItsWidthAndTheChartTheRest)
     TfrmMain window;
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(window.Panel1()->width(), 457);
-    EXPECT_EQ(window.pnlLcd()->size(), QSize(453, 245));
+    const int left = window.Panel1()->width();
+    EXPECT_GE(left, 457);
+    EXPECT_EQ(window.pnlLcd()->size(), QSize(left - 4, 245));
 
     window.resize(1100, 661);
     QApplication::processEvents();
-    EXPECT_EQ(window.Panel1()->width(), 457);
+    EXPECT_EQ(window.Panel1()->width(), left);
     const int chartWidth = window.pnlChartParent()->width();
 
     window.Splitter1()->setSizes({400, 1100 - 400 - window.Splitter1()->handleWidth()});
     QApplication::processEvents();
     EXPECT_EQ(window.Panel1()->width(), 400);
-    EXPECT_EQ(window.pnlChartParent()->width(), chartWidth + 57);
+    EXPECT_EQ(window.pnlChartParent()->width(), chartWidth + left - 400);
+}
+
+// Every column, Freq the last, shows whole in the window as it opens, with the vertical scroll bar up;
+// a new row scrolls the grid down only, never back to the first column.
+TEST(MainWindow, TheOpeningGridShowsEveryColumnAndNewRowsScrollOnlyDown)
+{
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const auto addRows = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            window.cds1().Append();
+            window.cds1().SetText(rfMValue, "1.234");
+            window.cds1().Post();
+        }
+        QApplication::processEvents();
+    };
+    addRows(40);
+    QTableView* grid = window.DBGrid1();
+    ASSERT_TRUE(grid->verticalScrollBar()->isVisible());
+    EXPECT_EQ(grid->horizontalScrollBar()->maximum(), 0);
+
+    window.Splitter1()->setSizes({300, 600});
+    QApplication::processEvents();
+    QScrollBar* sideways = grid->horizontalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0);
+    sideways->setValue(sideways->maximum());
+    addRows(1);
+    EXPECT_EQ(sideways->value(), sideways->maximum());
+    EXPECT_EQ(grid->currentIndex().row(), 40);
 }
 
 TEST(MainWindow, ClosingAsksAndOnlyYesCloses)
