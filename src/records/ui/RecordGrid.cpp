@@ -47,6 +47,8 @@ void ConfigureRecordGrid(QTableView& grid, TRecordGridModel& model)
     titles->setVisible(true);
     titles->setHighlightSections(false);
     titles->setStretchLastSection(false);
+    // The styles' own floor (58 pixels for the Windows style's headers) would widen the narrow columns.
+    titles->setMinimumSectionSize(16);
     titles->setDefaultSectionSize(DefaultColumnWidth);
     titles->setSectionResizeMode(QHeaderView::Interactive);
     for (int c = 0; c < static_cast<int>(RecordColumns.size()); ++c) {
