@@ -11,10 +11,10 @@ namespace korvex {
 
 QString PdfFileName(const QString& fileName)
 {
-    const QFileInfo info(fileName);
-    if (info.suffix().isEmpty() && !info.fileName().isEmpty())
-        return fileName + QStringLiteral(".pdf");
-    return fileName;
+    // A dot elsewhere in the name ("Cap 4.7uF") is no extension; a name ending in a dot gets none twice.
+    if (QFileInfo(fileName).fileName().isEmpty() || fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        return fileName;
+    return (fileName.endsWith(QLatin1Char('.')) ? fileName.chopped(1) : fileName) + QStringLiteral(".pdf");
 }
 
 QString ExportPdf(const TReport& report, const QString& fileName)
@@ -33,7 +33,7 @@ QString ExportPdf(const TReport& report, const QString& fileName)
     {
         QPdfWriter writer(&file);
         writer.setCreator(QStringLiteral("Korvex LCR"));
-        writer.setTitle(report.Template().name);
+        writer.setTitle(report.Template().title);
         ApplyPageLayout(report, writer);
         RenderPages(report, writer);
     }

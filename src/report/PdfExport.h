@@ -6,7 +6,7 @@ namespace korvex {
 
 class TReport;
 
-// The name a PDF is written under: ".pdf" added to a name that has no suffix.
+// The name a PDF is written under: ".pdf" added unless the name ends in ".pdf" already, in any case.
 QString PdfFileName(const QString& fileName);
 
 // Writes every prepared page of the report to a PDF file and returns the file's name (see PdfFileName).

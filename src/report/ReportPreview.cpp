@@ -45,7 +45,7 @@ void ShowPreview(const TReport& report, QWidget* owner)
 {
     QPrinter printer(QPrinter::HighResolution);
     ApplyPageLayout(report, printer);
-    printer.setDocName(report.Template().name);
+    printer.setDocName(QStringLiteral("Korvex LCR - ") + report.Template().title);
 
     QPrintPreviewDialog dialog(&printer, owner);
     dialog.setObjectName(QStringLiteral("PreviewForm"));

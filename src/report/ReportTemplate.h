@@ -70,6 +70,8 @@ struct TReportPage {
 // A report as data: one page description and at most one band of each kind.
 struct TReportTemplate {
     QString name;
+    // What the reader sees the report called: the PDF's title, the print job's name.
+    QString title;
     TReportPage page;
     std::vector<TBand> bands;
 };

@@ -154,6 +154,10 @@ TEST(PdfExport, AddsTheSuffixToABareNameAndReplacesAnExistingFileWhole)
     EXPECT_EQ(ExportPdf(report, dir.filePath("bare")), dir.filePath("bare.pdf"));
     EXPECT_EQ(PdfFileName(QStringLiteral("a/report.PDF")), "a/report.PDF");
     EXPECT_EQ(PdfFileName(QStringLiteral("a.b/report")), "a.b/report.pdf");
+    const std::pair<const char*, const char*> names[] = {
+        {"Cap 4.7uF", "Cap 4.7uF.pdf"}, {"trailing.", "trailing.pdf"}, {"run.Pdf", "run.Pdf"}, {"notes.txt", "notes.txt.pdf"}};
+    for (const auto& [given, saved] : names)
+        EXPECT_EQ(PdfFileName(QString::fromUtf8(given)), QString::fromUtf8(saved)) << given;
 
     const QString existing = dir.filePath("old.pdf");
     {

@@ -91,6 +91,7 @@ TReportTemplate RecordReportTemplate()
 {
     TReportTemplate report;
     report.name = QStringLiteral("frxReport1");
+    report.title = QStringLiteral("Data");
     report.page = {QStringLiteral("Page1"), QPageSize::A4, 210, 297, 5, 5, 10, 10};
     for (const BandRow& row : Bands) {
         TBand band;

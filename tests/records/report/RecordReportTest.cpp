@@ -220,6 +220,7 @@ TEST(RecordReport, ExportedPdfHoldsEveryPageWithCaptionsFooterAndRows)
 
     const QString info = RunTool("pdfinfo", {file});
     EXPECT_TRUE(info.contains(QRegularExpression("^Pages:\\s+3$", QRegularExpression::MultilineOption))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression("^Title:\\s+Data$", QRegularExpression::MultilineOption))) << info.toStdString();
     EXPECT_TRUE(info.contains(QRegularExpression("^Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts \\(A4\\)", QRegularExpression::MultilineOption)))
         << info.toStdString();
 
