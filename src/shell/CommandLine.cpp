@@ -116,10 +116,45 @@ CommandLine Failure(const QString& program, const QString& error)
     return result;
 }
 
+// The options Qt's application objects take for themselves (with one dash or two, a value after them or
+// after "="), such as the session manager's -session when it restores a desktop session.
+QStringList WithoutQtOptions(const QStringList& arguments)
+{
+    static const QStringList withValue = {
+        QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"), QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
+        QStringLiteral("qwindowicon"), QStringLiteral("icon"), QStringLiteral("qwindowtitle"), QStringLiteral("title"),
+        QStringLiteral("session"), QStringLiteral("display"), QStringLiteral("name"), QStringLiteral("style"),
+        QStringLiteral("stylesheet"), QStringLiteral("qmljsdebugger")};
+    static const QStringList alone = {QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                      QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync")};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (i == 0 || !argument.startsWith(QLatin1Char('-'))) {
+            kept << argument;
+            continue;
+        }
+        QString name = argument.mid(argument.startsWith(QLatin1String("--")) ? 2 : 1);
+        const bool valueJoined = name.contains(QLatin1Char('='));
+        name = name.section(QLatin1Char('='), 0, 0);
+        if (alone.contains(name))
+            continue;
+        if (withValue.contains(name)) {
+            if (!valueJoined)
+                ++i;
+            continue;
+        }
+        kept << argument;
+    }
+    return kept;
+}
+
 }  // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments)
+CommandLine ParseCommandLine(const QStringList& givenArguments)
 {
+    const QStringList arguments = WithoutQtOptions(givenArguments);
     const QString program =
         arguments.isEmpty() ? QStringLiteral("korvex-lcr") : QFileInfo(arguments.first()).fileName();
     QCommandLineParser parser;
@@ -167,6 +202,8 @@ CommandLine ParseCommandLine(const QStringList& arguments)
         if (result.logFile)
             return Failure(program, QStringLiteral("--serial does not go with --log."));
         result.serialPort = parser.value(SerialOption());
+        if (result.serialPort->isEmpty())
+            return Failure(program, QStringLiteral("--serial needs a port, such as COM1 or /dev/ttyUSB0."));
     }
     return result;
 }

@@ -28,8 +28,9 @@ struct CommandLine {
     std::optional<QString> serialPort;
 };
 
-// Parses the whole command line, program name first. Needs no application object, so help, version and
-// errors are printed without a display.
+// Parses the whole command line, program name first, past the options Qt's application object takes for
+// itself (-session, -platform, -style, -reverse, --display, ...). Needs no application object, so help,
+// version and errors are printed without a display.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
 // The arguments as main() received them, in the system's 8-bit encoding.

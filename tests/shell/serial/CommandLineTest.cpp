@@ -34,8 +34,11 @@ TEST(CommandLineOptions, EachCommandLineGivesItsActionAndOptions)
         {{"--serial", "COM3"}, Action::Run, QStringLiteral("COM3")},
         {{"--serial=/dev/ttyUSB0"}, Action::Run, QStringLiteral("/dev/ttyUSB0")},
         {{"--serial", "ttyUSB0", "--serial", "ttyUSB1"}, Action::Run, QStringLiteral("ttyUSB1")},
-        {{"--serial", ""}, Action::Run, QString()},
         {{"--help"}, Action::ShowHelp, std::nullopt},
+        // Qt's own options, as a session manager restarts the program, go to the application object.
+        {{"-session", "10d2a7c7b9000", "--serial", "COM3"}, Action::Run, QStringLiteral("COM3")},
+        {{"-platform", "offscreen", "-style=fusion", "-reverse", "--display", ":1"}, Action::Run, std::nullopt},
+        {{"--platform", "xcb", "-qwindowtitle", "Bench"}, Action::Run, std::nullopt},
         {{"-h", "--serial", "COM3"}, Action::ShowHelp, std::nullopt},
         {{"--version"}, Action::ShowVersion, std::nullopt},
         {{"-v"}, Action::ShowVersion, std::nullopt},
@@ -70,6 +73,7 @@ TEST(CommandLineOptions, AWrongCommandLineFailsSayingWhatIsWrong)
         {{"stray"}, "Unexpected argument 'stray'."},
         {{"--serial", "COM3", "stray"}, "Unexpected argument 'stray'."},
         {{"--log", "run.csv", "--serial", "COM3"}, "--serial does not go with --log."},
+        {{"--serial", ""}, "--serial needs a port, such as COM1 or /dev/ttyUSB0."},
     };
     for (const auto& c : cases) {
         const CommandLine parsed = Parse(c.arguments);
