@@ -525,11 +525,22 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 bool TfrmMain::QueryEndSession()
 {
     ForgetLogOffAnswer();
-    m_logOffConfirmed = FormCloseQuery();
-    // The session's end reaches the window as the application's quit, which closes every window.
-    if (m_logOffConfirmed)
-        QCoreApplication::instance()->installEventFilter(this);
+    if (FormCloseQuery())
+        ConfirmLogOff();
     return m_logOffConfirmed;
+}
+
+void TfrmMain::SessionEndsWithoutAsking()
+{
+    ForgetLogOffAnswer();
+    ConfirmLogOff();
+}
+
+void TfrmMain::ConfirmLogOff()
+{
+    // The session's end reaches the window as the application's quit, which closes every window.
+    m_logOffConfirmed = true;
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 void TfrmMain::ForgetLogOffAnswer()
@@ -553,8 +564,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 void TfrmMain::commitDataRequest(QSessionManager& manager)
 {
     // Without leave to interact the question cannot be asked, and the session goes on ending.
-    if (!manager.allowsInteraction())
+    if (!manager.allowsInteraction()) {
+        SessionEndsWithoutAsking();
         return;
+    }
     // The question cannot wait for the view's handler to return: close the view, its panel goes home at once.
     CloseFullWindow();
     if (QueryEndSession()) {

@@ -48,6 +48,8 @@ public:
     // The session is ending (log-off, shut-down): asks the quit question. A Yes lets the closing that ends
     // this session go without asking again, and holds for that closing only.
     bool QueryEndSession();
+    // The session is ending and allows no question: its closing goes without asking, as after a Yes.
+    void SessionEndsWithoutAsking();
 
     TCP2110& CP21101() { return *m_CP21101; }
     // The serial link: its bytes go to the decoder's serial handler; no control opens it.
@@ -138,6 +140,7 @@ private:
     void commitDataRequest(QSessionManager& manager);
     void AfterFullWindow();
     void ForgetLogOffAnswer();
+    void ConfirmLogOff();
 
     QFrame* CreatePanel3();
     int LeftColumnWidth() const;

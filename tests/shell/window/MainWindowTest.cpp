@@ -358,6 +358,12 @@ TEST(MainWindow, LogOffYesHoldsForTheClosingOfThatLogOffOnly)
     questions.AnswerNext("No");
     EXPECT_FALSE(window.close());
     EXPECT_EQ(questions.asked, 5);
+
+    // A session end that allows no interaction asks nothing: the session ends either way.
+    window.SessionEndsWithoutAsking();
+    sessionEnd.Send();
+    EXPECT_EQ(questions.asked, 5);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(MainWindow, OuterSizeAndCentringCountTheFrame)
