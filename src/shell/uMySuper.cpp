@@ -4,6 +4,8 @@
 
 #include <QBoxLayout>
 #include <QFrame>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScopeGuard>
@@ -88,6 +90,9 @@ TfrmSuperContainer::TfrmSuperContainer()
     setPalette(face);
     setAutoFillBackground(true);
     setSizeGripEnabled(false);
+    // The working area is also the size it keeps when it leaves the maximised state.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
 
     auto* fill = new QVBoxLayout(this);

@@ -192,6 +192,15 @@ TfrmMain::~TfrmMain()
     m_gridModel.reset();
 }
 
+// A dialog opened from a tool bar belongs to the window the user sees it from: the full-window view while
+// one is open, so a window manager keeps the dialog above the maximised view it blocks.
+QWidget* TfrmMain::DialogOwner()
+{
+    if (TfrmSuperContainer* view = frmSuperContainer())
+        return view;
+    return this;
+}
+
 // The left column is 457 pixels wide, or as wide as the grid needs to show every column whole beside its
 // vertical scroll bar, so no reading is cut and nobody has to scroll sideways.
 int TfrmMain::LeftColumnWidth() const
@@ -250,6 +259,8 @@ QFrame* TfrmMain::CreatePanel1()
     m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     gridColumn->addWidget(m_DBGrid1, 1);
     column->addWidget(m_Panel4, 1);
+    // While the grid is in its full-window view, the meter panel stays at the top.
+    column->addStretch(0);
     return m_Panel1;
 }
 
@@ -698,12 +709,12 @@ void TfrmMain::btnRecordNewClick()
 
 void TfrmMain::btnRecordOpenClick()
 {
-    korvex::btnRecordOpenClick(this, *m_cds1);
+    korvex::btnRecordOpenClick(DialogOwner(), *m_cds1);
 }
 
 void TfrmMain::btnRecordSaveClick()
 {
-    korvex::btnRecordSaveClick(this, *m_cds1, *m_DBGrid1);
+    korvex::btnRecordSaveClick(DialogOwner(), *m_cds1, *m_DBGrid1);
 }
 
 // The link does not read and the watchdog is off while the preview is up. Afterwards, also when building
@@ -718,7 +729,7 @@ void TfrmMain::btnRecordPrintClick()
             m_timerDisconectedUSB->start();
         m_CP21101->setReadPause(false);
     });
-    m_frxReport1->ShowReport(this);
+    m_frxReport1->ShowReport(DialogOwner());
 }
 
 

@@ -144,6 +144,7 @@ private:
 
     QFrame* CreatePanel3();
     int LeftColumnWidth() const;
+    QWidget* DialogOwner();
     QFrame* CreatePanel1();
     QFrame* CreatePanel5();
     QFrame* CreateToolBar4();

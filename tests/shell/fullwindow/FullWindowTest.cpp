@@ -7,9 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <qcustomplot.h>
+#include <QScreen>
 #include <QWindow>
 #include <stdexcept>
 
+#include "display/MeterPanel.h"
 #include "chart/uCharControl.h"
 #include "shell/connection/WindowFixture.h"
 #include "shell/uMySuper.h"
@@ -245,6 +247,20 @@ TEST_F(FullWindow, GridViewColumnWidthsAndTheWidthsBeforeComeBack)
     EXPECT_EQ(ColumnWidths(window.DBGrid1()), before);
 }
 
+// The view starts at the screen's working area (so leaving maximised does not shrink it to nothing), and
+// the meter panel left behind stays at the top of its column.
+TEST_F(FullWindow, TheViewTakesTheWorkingAreaAndThePanelLeftBehindStaysAtTheTop)
+{
+    TfrmMain& window = ShownWindow();
+    const int panelTop = window.pnlLcd()->mapTo(&window, QPoint(0, 0)).y();
+    RunInView(GridView, [&](TfrmSuperContainer& container) {
+        container.setWindowState(Qt::WindowNoState);
+        Settle();
+        EXPECT_EQ(container.geometry().size(), container.screen()->availableGeometry().size());
+        EXPECT_EQ(window.pnlLcd()->mapTo(&window, QPoint(0, 0)).y(), panelTop);
+    });
+}
+
 // While a view is open the window takes no input, but the meter still feeds it through the bridge
 // reader: its readings reach the grid and the chart inside the view, and the link watchdog keeps running.
 TEST_F(FullWindow, MeterKeepsFeedingTheWindowWhileAViewIsOpen)
@@ -303,11 +319,13 @@ TEST_F(FullWindow, ToolBarCommandsWorkInsideTheViews)
 
     QTemporaryDir dir;
     const QString file = dir.filePath("inside.xls");
-    RunInView(GridView, [&](TfrmSuperContainer&) {
+    RunInView(GridView, [&](TfrmSuperContainer& container) {
         QTimer::singleShot(0, &context_, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->objectName(), "SaveDialog2");
+            // It belongs to the view it blocks, not to the main window behind the view.
+            EXPECT_EQ(dialog->parentWidget(), &container);
             dialog->setDirectory(dir.path());
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText("inside.xls");
             AnswerMessage("OK");
