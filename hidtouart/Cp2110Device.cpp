@@ -17,6 +17,12 @@ Cp2110Device::Cp2110Device(std::unique_ptr<HidConnection> connection, HidDeviceI
 int Cp2110Device::start()
 {
     std::lock_guard lock(mutex_);
+    // Another part behind the same ids gets none of the CP2110's set-up.
+    Report version;
+    if (const int status = getFeature(FeatureReport::Version, version); status != HID_UART_SUCCESS)
+        return status;
+    if (parseVersion(version)->partNumber != Cp2110PartNumber)
+        return HID_UART_DEVICE_NOT_SUPPORTED;
     if (const int status = sendFeature(reportForUartEnable(true)); status != HID_UART_SUCCESS)
         return status;
     return sendFeature(reportForPurge(PurgeTarget::Both));
@@ -47,7 +53,10 @@ int Cp2110Device::setUartConfig(const UartConfig& config)
     if (!isValidUartConfig(config))
         return HID_UART_INVALID_PARAMETER;
     std::lock_guard lock(mutex_);
-    return sendFeature(reportForUartConfig(config));
+    if (const int status = sendFeature(reportForUartConfig(config)); status != HID_UART_SUCCESS)
+        return status;
+    // Bytes that came in at the settings before are no data of the new ones.
+    return sendFeature(reportForPurge(PurgeTarget::Receive));
 }
 
 int Cp2110Device::uartConfig(UartConfig& out)
@@ -87,7 +96,7 @@ int Cp2110Device::read(std::uint8_t* buffer, std::uint32_t want, std::uint32_t& 
 {
     using Clock = std::chrono::steady_clock;
     got = 0;
-    if (want == 0)
+    if (want == 0 || want > MaxReadLength)
         return HID_UART_INVALID_REQUEST_LENGTH;
     std::lock_guard lock(mutex_);
     got = takeSurplus(buffer, want);
@@ -122,7 +131,7 @@ int Cp2110Device::read(std::uint8_t* buffer, std::uint32_t want, std::uint32_t& 
 int Cp2110Device::write(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t& written)
 {
     written = 0;
-    if (count == 0)
+    if (count == 0 || count > MaxWriteLength)
         return HID_UART_INVALID_REQUEST_LENGTH;
     std::lock_guard lock(mutex_);
     if (gone_)

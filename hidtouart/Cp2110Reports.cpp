@@ -36,7 +36,7 @@ std::size_t featureReportSize(FeatureReport report)
     case FeatureReport::UartConfig:
         return 9;
     case FeatureReport::PinConfig:
-        return 1 + PinCount + 1 + 2 + 2 + 1 + 1;
+        return 1 + PinCount + 2 + 2 + 1 + 1;
     }
     return 1;
 }
@@ -128,11 +128,13 @@ std::optional<PinConfig> parsePinConfig(std::span<const std::uint8_t> report)
     const std::uint8_t* p = &report[1];
     std::copy_n(p, PinCount, config.pins);
     p += PinCount;
-    config.useSuspendValues = *p++ != 0;
     config.suspendValue = bigEndian16(p);
     p += 2;
-    config.suspendMode = bigEndian16(p);
+    // Bit 15 of the suspend mode says whether the suspend values are used.
+    const std::uint16_t mode = bigEndian16(p);
     p += 2;
+    config.useSuspendValues = (mode & 0x8000) != 0;
+    config.suspendMode = mode & 0x7FFF;
     config.rs485Level = *p++;
     config.clkDiv = *p;
     return config;

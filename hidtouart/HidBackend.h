@@ -15,6 +15,8 @@ struct HidDeviceInfo {
     std::uint16_t vendorId = 0;
     std::uint16_t productId = 0;
     std::string serialNumber; // 8-bit text
+    std::string manufacturer; // 8-bit text
+    std::string product;      // 8-bit text
 };
 
 // One open HID device. Every report buffer starts with the report id.

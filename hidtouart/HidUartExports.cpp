@@ -47,7 +47,7 @@ int HidUart_GetOpenedString(void* device, char* deviceString, std::uint32_t opti
 int HidUart_GetHidGuid(void* guid)
 {
     if (!guid)
-        return korvex::hidtouart::HID_UART_INVALID_DEVICE_OBJECT;
+        return korvex::hidtouart::HID_UART_INVALID_PARAMETER;
     HidUartLibrary::hidGuid(static_cast<std::uint8_t*>(guid));
     return korvex::hidtouart::HID_UART_SUCCESS;
 }
@@ -82,7 +82,7 @@ int HidUart_GetUartConfig(void* device, std::uint32_t* baudRate, std::uint8_t* d
                           std::uint8_t* stopBits, std::uint8_t* flowControl)
 {
     if (!baudRate || !dataBits || !parity || !stopBits || !flowControl)
-        return korvex::hidtouart::HID_UART_INVALID_DEVICE_OBJECT;
+        return korvex::hidtouart::HID_UART_INVALID_PARAMETER;
     UartConfig config;
     const int status = library().getUartConfig(device, &config);
     if (status == korvex::hidtouart::HID_UART_SUCCESS) {
@@ -114,7 +114,7 @@ int HidUart_GetPinConfig(void* device, std::uint8_t* pinConfig, int* useSuspendV
                          std::uint16_t* suspendMode, std::uint8_t* rs485Level, std::uint8_t* clkDiv)
 {
     if (!pinConfig || !useSuspendValues || !suspendValue || !suspendMode || !rs485Level || !clkDiv)
-        return korvex::hidtouart::HID_UART_INVALID_DEVICE_OBJECT;
+        return korvex::hidtouart::HID_UART_INVALID_PARAMETER;
     PinConfig config;
     const int status = library().getPinConfig(device, &config);
     if (status == korvex::hidtouart::HID_UART_SUCCESS) {

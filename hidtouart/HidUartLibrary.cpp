@@ -37,6 +37,10 @@ std::optional<std::string> deviceString(const HidDeviceInfo& info, std::uint32_t
         return info.path;
     case HID_UART_GET_SERIAL_STR:
         return info.serialNumber;
+    case HID_UART_GET_MANUFACTURER_STR:
+        return info.manufacturer;
+    case HID_UART_GET_PRODUCT_STR:
+        return info.product;
     default:
         return std::nullopt;
     }
@@ -78,7 +82,7 @@ std::shared_ptr<Cp2110Device> HidUartLibrary::find(void* handle)
 int HidUartLibrary::getNumDevices(std::uint32_t* count, std::uint16_t vid, std::uint16_t pid)
 {
     if (!count)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     *count = static_cast<std::uint32_t>(matching(vid, pid, true).size());
     return HID_UART_SUCCESS;
 }
@@ -87,7 +91,7 @@ int HidUartLibrary::getString(std::uint32_t index, std::uint16_t vid, std::uint1
                               std::uint32_t kind)
 {
     if (!text)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const auto devices = matching(vid, pid, false);
     if (index >= devices.size())
         return HID_UART_DEVICE_NOT_FOUND;
@@ -101,10 +105,10 @@ int HidUartLibrary::getString(std::uint32_t index, std::uint16_t vid, std::uint1
 int HidUartLibrary::getOpenedString(void* handle, char* text, std::uint32_t kind)
 {
     if (!text)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const auto device = find(handle);
     if (!device)
-        return HID_UART_INVALID_HANDLE;
+        return HID_UART_INVALID_DEVICE_OBJECT;
     const auto value = deviceString(device->info(), kind);
     if (!value)
         return HID_UART_INVALID_PARAMETER;
@@ -115,7 +119,7 @@ int HidUartLibrary::getOpenedString(void* handle, char* text, std::uint32_t kind
 int HidUartLibrary::open(void** handle, std::uint32_t index, std::uint16_t vid, std::uint16_t pid)
 {
     if (!handle)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     *handle = nullptr;
     const auto devices = matching(vid, pid, false);
     if (index >= devices.size())
@@ -151,7 +155,7 @@ int HidUartLibrary::close(void* handle)
         std::lock_guard lock(handlesMutex_);
         const auto it = handles_.find(handle);
         if (it == handles_.end())
-            return HID_UART_INVALID_HANDLE;
+            return HID_UART_INVALID_DEVICE_OBJECT;
         device = std::move(it->second);
         handles_.erase(it);
     }
@@ -162,7 +166,7 @@ int HidUartLibrary::close(void* handle)
 int HidUartLibrary::isOpened(void* handle, int* opened)
 {
     if (!opened)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     *opened = find(handle) ? 1 : 0;
     return HID_UART_SUCCESS;
 }
@@ -170,10 +174,10 @@ int HidUartLibrary::isOpened(void* handle, int* opened)
 int HidUartLibrary::getPartNumber(void* handle, std::uint8_t* partNumber, std::uint8_t* version)
 {
     if (!partNumber || !version)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const auto device = find(handle);
     if (!device)
-        return HID_UART_INVALID_HANDLE;
+        return HID_UART_INVALID_DEVICE_OBJECT;
     PartVersion pv;
     const int status = device->partNumber(pv);
     if (status == HID_UART_SUCCESS) {
@@ -186,22 +190,22 @@ int HidUartLibrary::getPartNumber(void* handle, std::uint8_t* partNumber, std::u
 int HidUartLibrary::setUartConfig(void* handle, const UartConfig& config)
 {
     const auto device = find(handle);
-    return device ? device->setUartConfig(config) : HID_UART_INVALID_HANDLE;
+    return device ? device->setUartConfig(config) : HID_UART_INVALID_DEVICE_OBJECT;
 }
 
 int HidUartLibrary::getUartConfig(void* handle, UartConfig* config)
 {
     if (!config)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const auto device = find(handle);
-    return device ? device->uartConfig(*config) : HID_UART_INVALID_HANDLE;
+    return device ? device->uartConfig(*config) : HID_UART_INVALID_DEVICE_OBJECT;
 }
 
 int HidUartLibrary::setTimeouts(void* handle, std::uint32_t readMs, std::uint32_t)
 {
     const auto device = find(handle);
     if (!device)
-        return HID_UART_INVALID_HANDLE;
+        return HID_UART_INVALID_DEVICE_OBJECT;
     device->setReadTimeout(readMs);
     return HID_UART_SUCCESS;
 }
@@ -209,35 +213,35 @@ int HidUartLibrary::setTimeouts(void* handle, std::uint32_t readMs, std::uint32_
 int HidUartLibrary::read(void* handle, std::uint8_t* buffer, std::uint32_t want, std::uint32_t* got)
 {
     if (!buffer || !got)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     *got = 0;
     const auto device = find(handle);
-    return device ? device->read(buffer, want, *got) : HID_UART_INVALID_HANDLE;
+    return device ? device->read(buffer, want, *got) : HID_UART_INVALID_DEVICE_OBJECT;
 }
 
 int HidUartLibrary::write(void* handle, const std::uint8_t* bytes, std::uint32_t count, std::uint32_t* written)
 {
     if (!bytes || !written)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     *written = 0;
     const auto device = find(handle);
-    return device ? device->write(bytes, count, *written) : HID_UART_INVALID_HANDLE;
+    return device ? device->write(bytes, count, *written) : HID_UART_INVALID_DEVICE_OBJECT;
 }
 
 int HidUartLibrary::getPinConfig(void* handle, PinConfig* config)
 {
     if (!config)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const auto device = find(handle);
-    return device ? device->pinConfig(*config) : HID_UART_INVALID_HANDLE;
+    return device ? device->pinConfig(*config) : HID_UART_INVALID_DEVICE_OBJECT;
 }
 
 int HidUartLibrary::readLatch(void* handle, std::uint16_t* latch)
 {
     if (!latch)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const auto device = find(handle);
-    return device ? device->latch(*latch) : HID_UART_INVALID_HANDLE;
+    return device ? device->latch(*latch) : HID_UART_INVALID_DEVICE_OBJECT;
 }
 
 void HidUartLibrary::hidGuid(std::uint8_t out[16])

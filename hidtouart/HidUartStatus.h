@@ -8,10 +8,10 @@ namespace korvex::hidtouart {
 enum HidUartStatus : std::uint8_t {
     HID_UART_SUCCESS = 0x00,                // the call did what was asked
     HID_UART_DEVICE_NOT_FOUND = 0x01,       // no device at that index (or it has gone)
-    HID_UART_INVALID_HANDLE = 0x02,         // the handle is not one this library opened
-    HID_UART_INVALID_DEVICE_OBJECT = 0x03,  // a required out pointer is null
-    HID_UART_INVALID_PARAMETER = 0x04,      // a value outside what the chip accepts
-    HID_UART_INVALID_REQUEST_LENGTH = 0x05, // a read or write of zero bytes or beyond the limit
+    HID_UART_INVALID_HANDLE = 0x02,         // not answered by this library
+    HID_UART_INVALID_DEVICE_OBJECT = 0x03,  // the handle is not an open device of this library
+    HID_UART_INVALID_PARAMETER = 0x04,      // a required pointer is null, or a value the chip does not take
+    HID_UART_INVALID_REQUEST_LENGTH = 0x05, // a read or write of zero bytes or beyond the limits below
     HID_UART_READ_ERROR = 0x10,             // the device failed while reading
     HID_UART_WRITE_ERROR = 0x11,            // the device failed while writing
     HID_UART_READ_TIMED_OUT = 0x12,         // fewer bytes than asked arrived within the read time-out
@@ -28,12 +28,18 @@ enum HidUartStatus : std::uint8_t {
 inline constexpr int KORVEX_HID_UART_PERMISSION_DENIED = 0x100; // this user may not open the device node
 inline constexpr int KORVEX_HID_UART_IN_USE = 0x101;            // another program has the device open
 
+// The most one HidUart_Read and one HidUart_Write may ask for.
+inline constexpr std::uint32_t MaxReadLength = 32768;
+inline constexpr std::uint32_t MaxWriteLength = 4096;
+
 // String kinds of HidUart_GetString and HidUart_GetOpenedString.
 enum HidUartStringKind : std::uint8_t {
     HID_UART_GET_VID_STR = 1,    // vendor id, 4 upper-case hexadecimal digits
     HID_UART_GET_PID_STR = 2,    // product id, 4 upper-case hexadecimal digits
     HID_UART_GET_PATH_STR = 3,   // device node, e.g. /dev/hidraw3
     HID_UART_GET_SERIAL_STR = 4, // USB serial number in 8-bit text
+    HID_UART_GET_MANUFACTURER_STR = 5, // USB manufacturer string in 8-bit text
+    HID_UART_GET_PRODUCT_STR = 6,      // USB product string in 8-bit text
 };
 
 // The ids of the CP2110, the only device the library opens.

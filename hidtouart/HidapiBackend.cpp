@@ -27,7 +27,11 @@ public:
 
     int readInputReport(std::uint8_t* buffer, std::size_t size, int timeoutMs) override
     {
-        return hid_read_timeout(device_, buffer, size, timeoutMs);
+        // A signal that cuts the wait short is no failure of the device: nothing came yet. Only a hang-up,
+        // an error on the node or its going away fail the read.
+        errno = 0;
+        const int got = hid_read_timeout(device_, buffer, size, timeoutMs);
+        return got < 0 && errno == EINTR ? 0 : got;
     }
     int writeOutputReport(const std::uint8_t* report, std::size_t size) override
     {
@@ -63,7 +67,8 @@ std::vector<HidDeviceInfo> HidapiBackend::enumerate()
     std::vector<HidDeviceInfo> devices;
     hid_device_info* list = hid_enumerate(0, 0);
     for (const hid_device_info* d = list; d; d = d->next)
-        devices.push_back({d->path ? d->path : "", d->vendor_id, d->product_id, narrowText(d->serial_number)});
+        devices.push_back({d->path ? d->path : "", d->vendor_id, d->product_id, narrowText(d->serial_number),
+                           narrowText(d->manufacturer_string), narrowText(d->product_string)});
     hid_free_enumeration(list);
     return devices;
 }

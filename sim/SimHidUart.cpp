@@ -73,7 +73,7 @@ const char* StringOfKind(std::uint32_t kind)
 int CopyString(std::uint32_t kind, char* buffer)
 {
     if (!buffer)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     const char* text = StringOfKind(kind);
     if (!text)
         return HID_UART_INVALID_PARAMETER;
@@ -102,7 +102,7 @@ HIDUART_EXPORT int KorvexHidUart_Statuses()
 int HidUart_GetNumDevices(std::uint32_t* numDevices, std::uint16_t vid, std::uint16_t pid)
 {
     if (!numDevices)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     *numDevices = Matches(vid, pid) ? 1 : 0;
     return HID_UART_SUCCESS;
 }
@@ -120,14 +120,14 @@ int HidUart_GetOpenedString(void* device, char* deviceString, std::uint32_t opti
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
+        return HID_UART_INVALID_DEVICE_OBJECT;
     return CopyString(options, deviceString);
 }
 
 int HidUart_GetHidGuid(void* guid)
 {
     if (!guid)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     std::memcpy(guid, kHidGuid, sizeof kHidGuid);
     return HID_UART_SUCCESS;
 }
@@ -135,7 +135,7 @@ int HidUart_GetHidGuid(void* guid)
 int HidUart_Open(void** device, std::uint32_t deviceNum, std::uint16_t vid, std::uint16_t pid)
 {
     if (!device)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     if (deviceNum != 0 || !Matches(vid, pid))
         return HID_UART_DEVICE_NOT_FOUND;
     Bridge& bridge = TheBridge();
@@ -155,7 +155,7 @@ int HidUart_Close(void* device)
     {
         std::lock_guard lock(bridge.mutex);
         if (!OpenBridge(device))
-            return HID_UART_INVALID_HANDLE;
+            return HID_UART_INVALID_DEVICE_OBJECT;
         bridge.opened = false;
     }
     bridge.closed.notify_all();
@@ -165,7 +165,7 @@ int HidUart_Close(void* device)
 int HidUart_IsOpened(void* device, int* opened)
 {
     if (!opened)
-        return HID_UART_INVALID_DEVICE_OBJECT;
+        return HID_UART_INVALID_PARAMETER;
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     *opened = OpenBridge(device) ? 1 : 0;
@@ -177,9 +177,9 @@ int HidUart_GetPartNumber(void* device, std::uint8_t* partNumber, std::uint8_t* 
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
-    if (!partNumber || !version)
         return HID_UART_INVALID_DEVICE_OBJECT;
+    if (!partNumber || !version)
+        return HID_UART_INVALID_PARAMETER;
     *partNumber = kPartNumber;
     *version = kVersion;
     return HID_UART_SUCCESS;
@@ -191,7 +191,7 @@ int HidUart_SetUartConfig(void* device, std::uint32_t baudRate, std::uint8_t dat
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
+        return HID_UART_INVALID_DEVICE_OBJECT;
     if (baudRate < 300 || baudRate > 1000000 || dataBits > 3 || parity > 4 || stopBits > 1 || flowControl > 1)
         return HID_UART_INVALID_PARAMETER;
     bridge.baudRate = baudRate;
@@ -208,9 +208,9 @@ int HidUart_GetUartConfig(void* device, std::uint32_t* baudRate, std::uint8_t* d
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
-    if (!baudRate || !dataBits || !parity || !stopBits || !flowControl)
         return HID_UART_INVALID_DEVICE_OBJECT;
+    if (!baudRate || !dataBits || !parity || !stopBits || !flowControl)
+        return HID_UART_INVALID_PARAMETER;
     *baudRate = bridge.baudRate;
     *dataBits = bridge.dataBits;
     *parity = bridge.parity;
@@ -224,7 +224,7 @@ int HidUart_SetTimeouts(void* device, std::uint32_t readTimeout, std::uint32_t w
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
+        return HID_UART_INVALID_DEVICE_OBJECT;
     bridge.readTimeoutMs = readTimeout;
     bridge.writeTimeoutMs = writeTimeout;
     return HID_UART_SUCCESS;
@@ -235,9 +235,9 @@ int HidUart_Read(void* device, std::uint8_t* buffer, std::uint32_t numBytesToRea
     Bridge& bridge = TheBridge();
     std::unique_lock lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
-    if (!buffer || !numBytesRead)
         return HID_UART_INVALID_DEVICE_OBJECT;
+    if (!buffer || !numBytesRead)
+        return HID_UART_INVALID_PARAMETER;
     *numBytesRead = 0;
     if (numBytesToRead == 0 || numBytesToRead > kMaxTransfer)
         return HID_UART_INVALID_REQUEST_LENGTH;
@@ -267,9 +267,9 @@ int HidUart_Write(void* device, std::uint8_t* buffer, std::uint32_t numBytesToWr
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
-    if (!buffer || !numBytesWritten)
         return HID_UART_INVALID_DEVICE_OBJECT;
+    if (!buffer || !numBytesWritten)
+        return HID_UART_INVALID_PARAMETER;
     if (numBytesToWrite == 0 || numBytesToWrite > kMaxTransfer)
         return HID_UART_INVALID_REQUEST_LENGTH;
     // The meter listens to nothing; the bytes go out and are lost.
@@ -283,9 +283,9 @@ int HidUart_GetPinConfig(void* device, std::uint8_t* pinConfig, int* useSuspendV
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
-    if (!pinConfig || !useSuspendValues || !suspendValue || !suspendMode || !rs485Level || !clkDiv)
         return HID_UART_INVALID_DEVICE_OBJECT;
+    if (!pinConfig || !useSuspendValues || !suspendValue || !suspendMode || !rs485Level || !clkDiv)
+        return HID_UART_INVALID_PARAMETER;
     // Only the first pin's mode is reported: the caller's array length is not known here.
     *pinConfig = 0;
     *useSuspendValues = 0;
@@ -301,9 +301,9 @@ int HidUart_ReadLatch(void* device, std::uint16_t* latchValue)
     Bridge& bridge = TheBridge();
     std::lock_guard lock(bridge.mutex);
     if (!OpenBridge(device))
-        return HID_UART_INVALID_HANDLE;
-    if (!latchValue)
         return HID_UART_INVALID_DEVICE_OBJECT;
+    if (!latchValue)
+        return HID_UART_INVALID_PARAMETER;
     // Every pin idles high.
     *latchValue = 0xFFFF;
     return HID_UART_SUCCESS;

@@ -67,7 +67,7 @@ bool RunCp2110ReadInput(const std::uint8_t* data, std::size_t size)
         reports.push_back(std::move(report));
     }
 
-    Cp2110Device device(std::make_unique<ScriptedConnection>(std::move(reports)), HidDeviceInfo{"/dev/hidraw0", 0x10C4, 0xEA80, "F"});
+    Cp2110Device device(std::make_unique<ScriptedConnection>(std::move(reports)), HidDeviceInfo{"/dev/hidraw0", 0x10C4, 0xEA80, "F", {}, {}});
     Bytes received;
     Bytes buffer(2048);
     // Each read either returns bytes or ends the loop, so it ends once the reports are used up.

@@ -59,7 +59,9 @@ protected:
 
 TEST_F(HidUartLibraryTest, EnumeratesByIdsAndFormatsStrings)
 {
-    sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "0001ABcd");
+    auto bridge = sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "0001ABcd");
+    bridge->info.manufacturer = "Silicon Laboratories";
+    bridge->info.product = "CP2110 HID USB-to-UART Bridge";
     sim->addUnit("/dev/hidraw0", 0x046D, 0xC31C, "KB");
     sim->addUnit("/dev/hidraw5", 0x10C4, 0xEA80, std::string(300, 'S') + "\xE9");
 
@@ -75,6 +77,8 @@ TEST_F(HidUartLibraryTest, EnumeratesByIdsAndFormatsStrings)
     EXPECT_EQ(text(0, 0x10C4, 0xEA80, 2), "EA80");
     EXPECT_EQ(text(0, 0x10C4, 0xEA80, 3), "/dev/hidraw2");
     EXPECT_EQ(text(0, 0x10C4, 0xEA80, 4), "0001ABcd");
+    EXPECT_EQ(text(0, 0x10C4, 0xEA80, 5), "Silicon Laboratories");
+    EXPECT_EQ(text(0, 0x10C4, 0xEA80, 6), "CP2110 HID USB-to-UART Bridge");
     EXPECT_EQ(text(1, 0, 0, 2), "C31C");
     // A text longer than the buffer is cut to 259 bytes and terminated.
     EXPECT_EQ(text(1, 0x10C4, 0xEA80, 4), std::string(HidUartStringLength - 1, 'S'));
@@ -114,10 +118,10 @@ TEST_F(HidUartLibraryTest, OpenEnablesTheUartAndPurgesCloseDisablesIt)
     EXPECT_EQ(library.close(handle), HID_UART_SUCCESS);
     EXPECT_EQ(unit->featuresSent.back(), (SimulatedCp2110::Report{0x41, 0x00}));
     EXPECT_FALSE(unit->uartEnabled);
-    EXPECT_EQ(library.close(handle), HID_UART_INVALID_HANDLE);
+    EXPECT_EQ(library.close(handle), HID_UART_INVALID_DEVICE_OBJECT);
     library.isOpened(handle, &opened);
     EXPECT_EQ(opened, 0);
-    EXPECT_EQ(library.read(handle, buffer, 16, &got), HID_UART_INVALID_HANDLE);
+    EXPECT_EQ(library.read(handle, buffer, 16, &got), HID_UART_INVALID_DEVICE_OBJECT);
 
     void* none = nullptr;
     EXPECT_EQ(library.open(&none, 1, 0x10C4, 0xEA80), HID_UART_DEVICE_NOT_FOUND);
@@ -240,19 +244,61 @@ TEST_F(HidUartLibraryTest, ARefusedOpenTellsAMissingPermissionFromOtherFailures)
     }
 }
 
+// Bad calls answer as the library's interface specification says.
+TEST_F(HidUartLibraryTest, BadCallsAnswerTheSpecifiedStatuses)
+{
+    auto unit = sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "A1");
+    void* handle = openFirst();
+    void* unopened = &unit;
+    std::vector<std::uint8_t> buffer(MaxReadLength + 1);
+    std::uint32_t done = 0, count = 0;
+    const struct {
+        const char* call;
+        int status;
+        int expected;
+    } cases[] = {
+        {"count into null", library.getNumDevices(nullptr, 0, 0), HID_UART_INVALID_PARAMETER},
+        {"text into null", library.getString(0, 0, 0, nullptr, 3), HID_UART_INVALID_PARAMETER},
+        {"open into null", library.open(nullptr, 0, 0, 0), HID_UART_INVALID_PARAMETER},
+        {"read into null", library.read(handle, nullptr, 4, &done), HID_UART_INVALID_PARAMETER},
+        {"read an unopened handle", library.read(unopened, buffer.data(), 4, &done), HID_UART_INVALID_DEVICE_OBJECT},
+        {"close an unopened handle", library.close(unopened), HID_UART_INVALID_DEVICE_OBJECT},
+        {"read past 32768", library.read(handle, buffer.data(), MaxReadLength + 1, &done), HID_UART_INVALID_REQUEST_LENGTH},
+        {"write past 4096", library.write(handle, buffer.data(), MaxWriteLength + 1, &done), HID_UART_INVALID_REQUEST_LENGTH},
+        {"count", library.getNumDevices(&count, 0, 0), HID_UART_SUCCESS},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.status, c.expected) << c.call;
+    EXPECT_NE(library.write(handle, buffer.data(), MaxWriteLength, &done), HID_UART_INVALID_REQUEST_LENGTH);
+    library.close(handle);
+}
+
+TEST_F(HidUartLibraryTest, AnotherPartBehindTheIdsIsNotSupportedAndGetsNoSetUp)
+{
+    auto unit = sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "A1");
+    unit->partNumber = 0x0B;
+    void* handle = nullptr;
+    EXPECT_EQ(library.open(&handle, 0, 0x10C4, 0xEA80), HID_UART_DEVICE_NOT_SUPPORTED);
+    EXPECT_EQ(handle, nullptr);
+    EXPECT_TRUE(unit->featuresSent.empty());
+}
+
 TEST_F(HidUartLibraryTest, UartConfigIsWrittenAndReadBack)
 {
     auto unit = sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "A1");
     void* handle = openFirst();
     const std::size_t sentBefore = unit->featuresSent.size();
     ASSERT_EQ(library.setUartConfig(handle, UartConfig{115200, 2, 2, 1, 0}), HID_UART_SUCCESS);
-    EXPECT_EQ(unit->featuresSent.back(), (SimulatedCp2110::Report{0x50, 0x00, 0x01, 0xC2, 0x00, 0x02, 0x00, 0x02, 0x01}));
+    // The new settings, then a purge of what came in at the old ones.
+    ASSERT_EQ(unit->featuresSent.size(), sentBefore + 2);
+    EXPECT_EQ(unit->featuresSent[sentBefore], (SimulatedCp2110::Report{0x50, 0x00, 0x01, 0xC2, 0x00, 0x02, 0x00, 0x02, 0x01}));
+    EXPECT_EQ(unit->featuresSent.back(), (SimulatedCp2110::Report{0x43, 0x02}));
     UartConfig back;
     ASSERT_EQ(library.getUartConfig(handle, &back), HID_UART_SUCCESS);
     EXPECT_EQ(back, (UartConfig{115200, 2, 2, 1, 0}));
 
     EXPECT_EQ(library.setUartConfig(handle, UartConfig{110, 3, 0, 0, 0}), HID_UART_INVALID_PARAMETER);
-    EXPECT_EQ(unit->featuresSent.size(), sentBefore + 1) << "a refused config reaches no report";
+    EXPECT_EQ(unit->featuresSent.size(), sentBefore + 2) << "a refused config reaches no report";
 
     std::uint8_t part = 0, version = 0;
     ASSERT_EQ(library.getPartNumber(handle, &part, &version), HID_UART_SUCCESS);
@@ -266,7 +312,8 @@ TEST_F(HidUartLibraryTest, UartConfigIsWrittenAndReadBack)
     EXPECT_EQ(pins.pins[12], 12);
     EXPECT_TRUE(pins.useSuspendValues);
     EXPECT_EQ(pins.suspendValue, 0x1234);
-    EXPECT_EQ(pins.suspendMode, 0x5678);
+    EXPECT_EQ(pins.suspendMode, 0x1678);
+    EXPECT_EQ(pins.rs485Level, 1);
     EXPECT_EQ(pins.clkDiv, 2);
 }
 
@@ -381,7 +428,7 @@ TEST_F(HidUartLibraryTest, DeviceVanishingMidReadKeepsGatheredBytesAndItsOpenedP
     const std::size_t sent = unit->featuresSent.size();
     EXPECT_EQ(library.close(handle), HID_UART_SUCCESS);
     EXPECT_EQ(unit->featuresSent.size(), sent) << "no UART disable for a device that has gone";
-    EXPECT_EQ(library.getOpenedString(handle, path, 3), HID_UART_INVALID_HANDLE);
+    EXPECT_EQ(library.getOpenedString(handle, path, 3), HID_UART_INVALID_DEVICE_OBJECT);
 }
 
 TEST_F(HidUartLibraryTest, WriteSplitsIntoOutputReports)

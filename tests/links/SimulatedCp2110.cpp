@@ -88,7 +88,9 @@ public:
             answer = unit_->uartConfig;
             break;
         case 0x66:
-            answer = {0x66, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 1, 0x12, 0x34, 0x56, 0x78, 1, 2};
+            // The chip's 20 bytes: id, 13 pin modes, suspend value, suspend mode (bit 15: use the suspend
+            // values), RS-485 level, clock divider.
+            answer = {0x66, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x12, 0x34, 0x96, 0x78, 1, 2};
             break;
         default:
             return -1;
@@ -114,7 +116,7 @@ std::shared_ptr<SimulatedCp2110::Unit> SimulatedCp2110::addUnit(const std::strin
                                                                 std::uint16_t pid, const std::string& serial)
 {
     auto unit = std::make_shared<Unit>();
-    unit->info = {path, vid, pid, serial};
+    unit->info = {path, vid, pid, serial, {}, {}};
     units_.push_back(unit);
     return unit;
 }
@@ -123,7 +125,7 @@ std::shared_ptr<SimulatedCp2110::Unit> SimulatedCp2110::addUnitFirst(const std::
                                                                      std::uint16_t pid, const std::string& serial)
 {
     auto unit = std::make_shared<Unit>();
-    unit->info = {path, vid, pid, serial};
+    unit->info = {path, vid, pid, serial, {}, {}};
     std::lock_guard lock(mutex());
     units_.insert(units_.begin(), unit);
     return unit;
