@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QPointer>
+#include <QSysInfo>
 #include <QtGlobal>
 #include <stdexcept>
 
@@ -87,7 +88,8 @@ void TCComm::Open()
 
     port_.setPortName(comm::portDeviceName(commPort_));
     if (!port_.open(QIODevice::ReadWrite))
-        throw std::runtime_error((QStringLiteral("Failed to open ") + commPort_ + QLatin1Char('!')).toStdString());
+        throw std::runtime_error((QStringLiteral("Failed to open ") + commPort_ + QStringLiteral("! ") + OpenFailureReason())
+                                     .toStdString());
     port_.setReadBufferSize(InputQueueSize);
     applyLineSettings();
     // Whatever waited in the queues came before this open.
@@ -200,10 +202,23 @@ void TCComm::portError(SerialPort::SerialPortError error)
                     return;
             }
             quietLine_.stop();
-            if (port_.isOpen())
-                port_.close();
+            // The link is closed: the user is told, and Open may take the port (or its replacement) again.
+            Close();
+            raise(OnLineLost);
         },
         Qt::QueuedConnection);
+}
+
+QString TCComm::OpenFailureReason() const
+{
+    QString reason = port_.errorString();
+    if (port_.error() != SerialPort::PermissionError)
+        return reason;
+    // Windows refuses a port another program holds; Linux gives serial ports to the group dialout.
+    if (QSysInfo::productType() == QLatin1String("windows"))
+        return reason + QStringLiteral(": another program may have the port open.");
+    return reason + QStringLiteral(": serial ports belong to the group dialout. Add this user to it "
+                                   "(sudo usermod -aG dialout $USER), then log in again.");
 }
 
 bool TCComm::lineGone()

@@ -22,7 +22,8 @@ using TReceiveDataEvent = std::function<void(const void* Buffer, std::uint32_t B
 // notification is the reader, and bytes that arrive close together are handed over together once the
 // line has been quiet for ReadInterval. Hand-overs come one at a time and in order: while a handler runs
 // (also one that serves events, such as a modal dialog) no further hand-over starts. A device that goes
-// away while open is let go at once; the link stays Connected until Close.
+// away while open (the far end hung up, the adapter was pulled) is let go at once: what had arrived is
+// handed over, the link closes (OnClosed) and tells so (OnLineLost), and Open may try again.
 class TCComm : public QObject {
     Q_OBJECT
 
@@ -43,7 +44,8 @@ public:
 
     // Opens CommPort, applies the line settings, discards what is waiting in its queues, starts reading
     // and raises OnOpened. Throws std::runtime_error "<CommPort> has been opened!" while open, and
-    // "Failed to open <CommPort>!" when the port cannot be opened; the link then stays closed.
+    // "Failed to open <CommPort>! <the port's reason>" when the port cannot be opened, with the fix for a
+    // refused permission; the link then stays closed.
     void Open();
     // When a port is open: stops reading, closes it, raises OnClosed. Otherwise does nothing.
     void Close();
@@ -70,6 +72,8 @@ public:
 
     TNotifyEvent OnOpened;
     TNotifyEvent OnClosed;
+    // After OnClosed, when the link closed because its device went away.
+    TNotifyEvent OnLineLost;
     TReceiveDataEvent OnReceiveData;
     // Without one, such an error is written to the log.
     TErrorReport ErrorReport;
@@ -81,6 +85,7 @@ private:
     void portError(SerialPort::SerialPortError error);
     // Whether the device behind the open port went away (the far end hung up, the adapter was pulled).
     bool lineGone();
+    QString OpenFailureReason() const;
     void report(std::exception_ptr error);
     void raise(const TNotifyEvent& event);
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include <QString>
+
 #include "links/uCP2110.h"
 
 namespace korvex {
@@ -22,6 +24,12 @@ inline constexpr const char NoPermissionMessage[] =
 inline constexpr const char InUseMessage[] =
     "The meter's USB cable is in use by another program. Close that program (or the other Korvex LCR "
     "window), then try again.";
+
+// Shown when the serial link's device went away (the far end hung up, the adapter was pulled).
+inline QString SerialLineLostMessage(const QString& port)
+{
+    return QStringLiteral("%1 is not connected any more, please check the cable and re-try.").arg(port);
+}
 
 // The notice for a failed Connect's code.
 inline const char* ConnectFailureMessage(std::uint32_t code)

@@ -58,9 +58,14 @@ const char* const Version = "1.01";
 // Column widths of the grid in its full-window view, by column.
 const int GridViewColumnWidths[] = {60, 150, 60, 60, 60, 120, 120, 80, 80};
 
+void ShowNotice(const QString& text)
+{
+    MessageDialog(text, mtInformation, ButtonSet({mbOK}), 0);
+}
+
 void ShowNotice(const char* text)
 {
-    MessageDialog(QLatin1String(text), mtInformation, ButtonSet({mbOK}), 0);
+    ShowNotice(QString::fromLatin1(text));
 }
 
 // Disconnects the link; an error that a data handler raised during the stop goes to the error report, so
@@ -451,10 +456,15 @@ void TfrmMain::CreateLink()
     m_CComm1->setObjectName(QStringLiteral("CComm1"));
     m_CComm1->OnReceiveData = [this](const void* buffer, std::uint32_t len) { m_decoder->CComm1ReceiveData(buffer, len); };
     m_CComm1->ErrorReport = [](const std::exception& error) { ReportException(error); };
+    // Started on a serial link, the connection button opens and closes that link.
+    m_CComm1->OnOpened = Guarded([this](QObject*) { ShowConnectionButton(true); });
+    m_CComm1->OnClosed = Guarded([this](QObject*) { ShowConnectionButton(false); });
+    m_CComm1->OnLineLost = Guarded([this](QObject*) { ShowNotice(SerialLineLostMessage(m_CComm1->CommPort())); });
 }
 
 void TfrmMain::OpenSerialLink(const QString& port)
 {
+    m_serialLink = true;
     m_CComm1->setCommPort(port);
     try {
         m_CComm1->Open();
@@ -643,8 +653,22 @@ void TfrmMain::RestartWatchdog()
     m_timerDisconectedUSB->start();
 }
 
+void TfrmMain::ShowConnectionButton(bool connected)
+{
+    m_btnConnect->setChecked(connected);
+    m_btnConnect->setText(connected ? QStringLiteral("Disconnection") : QStringLiteral("Connection"));
+}
+
 void TfrmMain::btnConnectClick()
 {
+    if (m_serialLink) {
+        if (m_CComm1->Connected())
+            m_CComm1->Close();
+        else
+            OpenSerialLink(m_CComm1->CommPort());
+        ShowConnectionButton(m_CComm1->Connected());
+        return;
+    }
     if (m_CP21101->Connected()) {
         m_CP21101->Disconnect();
     } else if (!m_CP21101->Connect()) {

@@ -141,10 +141,13 @@ private:
     void AfterFullWindow();
     void ForgetLogOffAnswer();
     void ConfirmLogOff();
+    // Started with --serial: the connection button drives the serial link instead of the bridge.
+    bool m_serialLink = false;
 
     QFrame* CreatePanel3();
     int LeftColumnWidth() const;
     QWidget* DialogOwner();
+    void ShowConnectionButton(bool connected);
     QFrame* CreatePanel1();
     QFrame* CreatePanel5();
     QFrame* CreateToolBar4();

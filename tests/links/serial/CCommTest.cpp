@@ -218,10 +218,10 @@ TEST_F(SerialLink, APortThatDoesNotExistFailsNamingItAndTheNextOpenTriesAgain)
     for (const char* name : {"COM250", "ttyKorvexMissing", "/dev/korvex-missing"}) {
         SCOPED_TRACE(name);
         link.setCommPort(QString::fromLatin1(name));
-        const QString failed = QStringLiteral("Failed to open %1!").arg(QLatin1String(name));
-        EXPECT_EQ(OpenError(link), failed);
+        const QString failed = QStringLiteral("Failed to open %1! ").arg(QLatin1String(name));
+        EXPECT_TRUE(OpenError(link).startsWith(failed));
         EXPECT_FALSE(link.Connected());
-        EXPECT_EQ(OpenError(link), failed);
+        EXPECT_TRUE(OpenError(link).startsWith(failed));
         EXPECT_FALSE(link.Connected());
     }
     EXPECT_EQ(opened, 0);
@@ -409,15 +409,17 @@ TEST_F(SerialLink, TheFarEndHangingUpLeavesTheLinkClosable)
     ASSERT_EQ(OpenError(link), "");
     pty.write(Frame);
     ASSERT_TRUE(SpinUntil([&] { return AllReceived() == Bytes(Frame); }));
+    int lost = 0;
+    link.OnLineLost = [&](QObject*) { ++lost; };
     pty.hangUp();
-    // The link lets the device go, and stays Connected until it is closed.
+    // The link lets the device go, closes and says why; a later Close does nothing more.
     ASSERT_TRUE(SpinUntil([&] { return pty.openCountInThisProcess() == 1; }));
-    SpinFor(200);
-    EXPECT_TRUE(link.Connected());
+    ASSERT_TRUE(SpinUntil([&] { return lost == 1; }));
+    EXPECT_FALSE(link.Connected());
+    EXPECT_EQ(closed, 1);
     link.setBaudRate(TBaudrate::CBR_19200);
     link.Close();
     EXPECT_EQ(closed, 1);
-    EXPECT_FALSE(link.Connected());
 
     PtyPair next;
     ASSERT_TRUE(next.ok());

@@ -4,6 +4,8 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLabel>
+#include <QToolButton>
 #include <QMessageBox>
 #include <QTableView>
 #include <QThread>
@@ -93,13 +95,54 @@ TEST_F(SerialWindow, APortThatCannotBeOpenedGoesToTheErrorReportNamingIt)
 {
     ErrorReportAnswerer answerer;
     window->OpenSerialLink(QStringLiteral("COM250"));
-    EXPECT_EQ(answerer.texts, QStringList{"Failed to open COM250!"});
+    ASSERT_EQ(answerer.texts.size(), 1);
+    // The specified text, then the port's own reason.
+    EXPECT_TRUE(answerer.texts[0].startsWith("Failed to open COM250! ")) << answerer.texts[0].toStdString();
+    EXPECT_GT(answerer.texts[0].size(), QStringLiteral("Failed to open COM250! ").size());
     EXPECT_FALSE(window->CComm1().Connected());
 
     window->OpenSerialLink(pty.path());
     EXPECT_TRUE(window->CComm1().Connected());
     window->OpenSerialLink(pty.path());
-    EXPECT_EQ(answerer.texts, (QStringList{"Failed to open COM250!", pty.path() + " has been opened!"}));
+    ASSERT_EQ(answerer.texts.size(), 2);
+    EXPECT_EQ(answerer.texts[1], pty.path() + " has been opened!");
+}
+
+// The far end hanging up (or the adapter pulled) is told, the link is closed, and the connection button
+// opens it again without restarting the program.
+TEST_F(SerialWindow, AHangUpIsToldAndTheConnectionButtonOpensThePortAgain)
+{
+    window->OpenSerialLink(pty.path());
+    ASSERT_TRUE(window->CComm1().Connected());
+    EXPECT_EQ(window->btnConnect()->text(), "Disconnection");
+
+    QStringList notices;
+    QTimer answerer;
+    answerer.setInterval(5);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* label = dialog ? dialog->findChild<QLabel*>(QStringLiteral("Message")) : nullptr;
+        if (!label)
+            return;
+        notices << label->text();
+        dialog->findChild<QAbstractButton*>(QStringLiteral("OK"))->click();
+    });
+    answerer.start();
+    pty.hangUp();
+    ASSERT_TRUE(SpinUntil([&] { return !notices.isEmpty(); }));
+    EXPECT_EQ(notices, QStringList{pty.path() + " is not connected any more, please check the cable and re-try."});
+    EXPECT_FALSE(window->CComm1().Connected());
+    EXPECT_EQ(window->btnConnect()->text(), "Connection");
+
+    PtyPair next;
+    ASSERT_TRUE(next.ok());
+    window->CComm1().setCommPort(next.path());
+    window->btnConnect()->click();
+    ASSERT_TRUE(window->CComm1().Connected());
+    next.write(MeterFrame(4321));
+    ASSERT_TRUE(SpinUntil([&] { return window->pnlLcd()->lcdMDisp()->text() == "4.321"; }));
+    window->btnConnect()->click();
+    EXPECT_FALSE(window->CComm1().Connected());
 }
 
 TEST_F(SerialWindow, ClosingTheWindowWithTheLinkOpenLetsThePortGo)
