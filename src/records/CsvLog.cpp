@@ -78,8 +78,13 @@ bool TCsvLog::WriteAll(std::string_view bytes)
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
         if (written < 0) {
-            if (errno == EINTR)
+            if (errno == EINTR && !(StopRequested && StopRequested()))
                 continue;
+            if (errno == EINTR) {
+                interrupted_ = true;
+                error_ = QStringLiteral("writing to %1 was stopped").arg(path_);
+                return false;
+            }
             brokenPipe_ = errno == EPIPE;
             error_ = QStringLiteral("cannot write to %1: %2").arg(path_, QString::fromLocal8Bit(std::strerror(errno)));
             return false;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,12 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     const QString& Error() const { return error_; }
     bool BrokenPipe() const { return brokenPipe_; }
+    // Whether a write gave up because StopRequested said so.
+    bool Interrupted() const { return interrupted_; }
+
+    // Asked when a write that waits (a full pipe) is cut short by a signal: true gives the write up, so the
+    // run can end at once; the line is taken back whole.
+    std::function<bool()> StopRequested;
 
 private:
     bool WriteAll(std::string_view bytes);
@@ -44,6 +51,7 @@ private:
     QString path_;
     QString error_;
     bool brokenPipe_ = false;
+    bool interrupted_ = false;
     std::int64_t lastRecordNumber_ = 0;
 };
 

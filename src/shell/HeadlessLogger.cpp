@@ -173,7 +173,7 @@ void THeadlessLogger::AppendRecord(const TMeterState& state)
         return;
     }
     m_CP21101->Disconnect();
-    if (m_log.BrokenPipe())
+    if (m_log.BrokenPipe() || m_log.Interrupted())
         Finish(LoggerExit::Interrupted, QString());
     else
         Finish(LoggerExit::Failed, m_log.Error());

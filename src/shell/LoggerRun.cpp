@@ -56,8 +56,13 @@ int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
     std::signal(SIGPIPE, SIG_IGN);
 #endif
 
+    // Stop requests count from here: one that comes while the header waits on a full pipe ends the run too.
+    TStopSignals stopSignals;
     TCsvLog log;
+    log.StopRequested = &TStopSignals::Requested;
     if (!log.Open(*commandLine.logFile, TCsvWriter::HeaderLine())) {
+        if (log.Interrupted())
+            return static_cast<int>(LoggerExit::Interrupted);
         PrintError(log.Error());
         return static_cast<int>(log.BrokenPipe() ? LoggerExit::Interrupted : LoggerExit::Failed);
     }
@@ -70,7 +75,6 @@ int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
         exitCode = static_cast<int>(code);
         QCoreApplication::exit(exitCode);
     };
-    TStopSignals stopSignals;
     stopSignals.OnStop = [&logger](int) {
         try {
             logger.Stop();

@@ -1,5 +1,6 @@
 #include "shell/StopSignals.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,12 +13,14 @@ namespace korvex {
 namespace {
 
 int g_sockets[2] = {-1, -1};
+std::atomic<bool> g_requested{false};
 struct sigaction g_previousInt {};
 struct sigaction g_previousTerm {};
 
 void OnSignal(int signal)
 {
     const int savedErrno = errno;
+    g_requested = true;
     const char number = static_cast<char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(g_sockets[0], &number, 1);
     errno = savedErrno;
@@ -28,6 +31,7 @@ void OnSignal(int signal)
 TStopSignals::TStopSignals(QObject* parent)
     : QObject(parent)
 {
+    g_requested = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_sockets) != 0)
         throw std::runtime_error("cannot create the socket pair for SIGINT and SIGTERM");
     m_notifier = std::make_unique<QSocketNotifier>(g_sockets[1], QSocketNotifier::Read);
@@ -36,9 +40,15 @@ TStopSignals::TStopSignals(QObject* parent)
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // No restart: a write blocked on a full pipe returns, so a stop is served even then.
+    action.sa_flags = 0;
     ::sigaction(SIGINT, &action, &g_previousInt);
     ::sigaction(SIGTERM, &action, &g_previousTerm);
+}
+
+bool TStopSignals::Requested()
+{
+    return g_requested;
 }
 
 TStopSignals::~TStopSignals()

@@ -19,6 +19,10 @@ public:
     // Raised on the UI thread with the signal's number.
     std::function<void(int signal)> OnStop;
 
+    // Whether a stop was asked for since the object was made; safe to ask anywhere, also inside a write that
+    // the signal cut short.
+    static bool Requested();
+
 private:
     // Invokable: on Windows the console event's thread queues it.
     Q_INVOKABLE void Received();

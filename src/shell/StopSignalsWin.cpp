@@ -14,6 +14,7 @@ namespace {
 std::mutex g_lock;
 TStopSignals* g_instance = nullptr;
 std::atomic<int> g_pending{0};
+std::atomic<bool> g_requested{false};
 // Set when the object goes, so a close event may let the program finish before the system ends it. Made
 // once and kept, so the event thread never waits on a closed handle.
 const HANDLE g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -26,6 +27,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
         if (!g_instance)
             return FALSE;
         g_pending = signal;
+        g_requested = true;
         QMetaObject::invokeMethod(g_instance, "Received", Qt::QueuedConnection);
     }
     // After a close, logoff or shutdown event returns, the system ends the process: wait for the run to
@@ -42,6 +44,7 @@ TStopSignals::TStopSignals(QObject* parent)
 {
     const std::lock_guard<std::mutex> guard(g_lock);
     g_instance = this;
+    g_requested = false;
     ResetEvent(g_finished);
     SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 }
@@ -52,6 +55,11 @@ TStopSignals::~TStopSignals()
     const std::lock_guard<std::mutex> guard(g_lock);
     g_instance = nullptr;
     SetEvent(g_finished);
+}
+
+bool TStopSignals::Requested()
+{
+    return g_requested;
 }
 
 void TStopSignals::Received()

@@ -1,3 +1,4 @@
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -5,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <set>
@@ -104,6 +108,47 @@ TEST(LoggerProcessPipe, EndsCleanlyWhenTheReaderOfStandardOutputGoesAway)
     EXPECT_EQ(shell.readAllStandardOutput().count("\r\n"), 3);
     EXPECT_EQ(shell.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(shell.exitCode(), 0) << "141 is death by SIGPIPE; " << shell.readAllStandardError().toStdString();
+}
+
+// A reader that never reads (a full pipe): the logger's write waits, and SIGTERM still ends the run within
+// a second, with code 0 and only whole lines written.
+TEST(LoggerProcessPipe, ASignalEndsTheRunEvenWhileItsWriteWaitsOnAFullPipe)
+{
+    QTemporaryDir dir;
+    const QByteArray fifo = QFile::encodeName(dir.filePath("full"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+    const int filler = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_GE(filler, 0);
+    const char block[4096] = {};
+    qint64 filled = 0;
+    for (ssize_t n; (n = ::write(filler, block, sizeof block)) > 0;)
+        filled += n;
+
+    QProcess program;
+    program.setProcessEnvironment(Headless());
+    program.start(KORVEX_DEMO_PROGRAM, {"--log", dir.filePath("full")});
+    ASSERT_TRUE(program.waitForStarted());
+    // Long enough to be caught in the write of the header, or of a reading.
+    EXPECT_FALSE(program.waitForFinished(1500));
+    QElapsedTimer sinceSignal;
+    sinceSignal.start();
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_LT(sinceSignal.elapsed(), 1000);
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+
+    // Whatever reached the pipe after the filler's bytes is whole lines.
+    QByteArray written;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(reader, chunk, sizeof chunk)) > 0;)
+        written.append(chunk, static_cast<qsizetype>(n));
+    const QByteArray logged = written.mid(filled);
+    EXPECT_TRUE(logged.isEmpty() || logged.endsWith("\r\n")) << logged.toStdString();
+    ::close(filler);
+    ::close(reader);
 }
 
 }  // namespace
