@@ -201,6 +201,7 @@ bool TCP2110::Connect()
 bool TCP2110::openNamedDevice()
 {
     openRefusal_ = ConnectFailed;
+    refusedNode_.clear();
     const BridgeEntryPoints& api = library_->api();
     std::uint32_t count = 0;
     if (api.GetNumDevices(&count, 0, 0) != 0)
@@ -226,8 +227,10 @@ bool TCP2110::openNamedDevice()
             return true;
         }
         // Our own library tells a refused permission and a cable held by another program apart.
-        if (api.KorvexStatuses && status == BridgeStatusPermissionDenied)
+        if (api.KorvexStatuses && status == BridgeStatusPermissionDenied) {
             openRefusal_ = ConnectNoPermission;
+            readString(i, PathText, refusedNode_);
+        }
         else if (api.KorvexStatuses && status == BridgeStatusInUse && openRefusal_ == ConnectFailed)
             openRefusal_ = ConnectInUse;
     }
@@ -290,7 +293,7 @@ void TCP2110::failConnect()
 {
     const TErrorEvent handler = OnError;
     if (handler)
-        handler(openRefusal_, QString());
+        handler(openRefusal_, openRefusal_ == ConnectNoPermission ? refusedNode_ : QString());
 }
 
 void TCP2110::closeDevice()

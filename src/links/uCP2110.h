@@ -35,7 +35,8 @@ class TCP2110 : public QObject {
 public:
     // The failure code of OnError for every failed Connect.
     static constexpr std::uint32_t ConnectFailed = 101;
-    // The failure code of OnError when the named bridge is attached but this user may not open it.
+    // The failure code of OnError when the named bridge is attached but this user may not open it; the
+    // error's text is the refused device node.
     static constexpr std::uint32_t ConnectNoPermission = 102;
     // The failure code of OnError when the named bridge is attached but another program has it open.
     static constexpr std::uint32_t ConnectInUse = 103;
@@ -128,6 +129,8 @@ private:
     // The last open walk found the named bridge but was refused permission to open it.
     // Why the last Connect found no bridge to open: ConnectFailed, ConnectNoPermission or ConnectInUse.
     std::uint32_t openRefusal_ = ConnectFailed;
+    // The device node that refused this user, told with ConnectNoPermission.
+    QString refusedNode_;
     bool stoppingReader_ = false;
     bool removalUnderWay_ = false;
     QStringList deviceList_;

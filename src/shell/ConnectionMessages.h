@@ -13,11 +13,6 @@ inline constexpr const char NoDeviceMessage[] = "No device found.  Please ensure
 inline constexpr const char CableMessage[] =
     "USB interface cable is not connected properly, please check and re-try.";
 
-// Shown when the meter cable's bridge is attached but this user may not open its device node: the
-// udev rule that grants access is missing, or the cable was plugged in before the rule was installed.
-inline constexpr const char NoPermissionMessage[] =
-    "The meter's USB cable is attached, but this user may not open it. Install the korvex-lcr package, or "
-    "run scripts/setup --udev in the source tree; then unplug the cable and plug it in again.";
 
 // Shown when the meter cable's bridge is attached but another program (another Korvex LCR among them)
 // has it open.
@@ -31,14 +26,15 @@ inline QString SerialLineLostMessage(const QString& port)
     return QStringLiteral("%1 is not connected any more, please check the cable and re-try.").arg(port);
 }
 
-// The notice for a failed Connect's code.
-inline const char* ConnectFailureMessage(std::uint32_t code)
-{
-    if (code == TCP2110::ConnectNoPermission)
-        return NoPermissionMessage;
-    if (code == TCP2110::ConnectInUse)
-        return InUseMessage;
-    return NoDeviceMessage;
-}
+// Shown when the meter cable's bridge is attached but this user may not open its device node. Without the
+// udev rule the fix is to install it; with it, the user is not the one at the computer's seat (ssh, the
+// headless logger, an inactive session) and not in the group plugdev either.
+QString NoPermissionMessage(const QString& node, bool ruleInstalled);
+// Whether the rule that grants the cable is in place: its file is installed, or the node already belongs
+// to plugdev.
+bool UdevRuleInstalled(const QString& node);
+
+// The notice for a failed Connect's code; node is the refused device node, where there is one.
+QString ConnectFailureMessage(std::uint32_t code, const QString& node);
 
 }  // namespace korvex

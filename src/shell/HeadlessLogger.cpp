@@ -75,11 +75,15 @@ bool THeadlessLogger::Start()
     RefreshDeviceName();
     // A bridge that refuses this user, or that another program holds, gets the message that names the fix.
     std::uint32_t failure = TCP2110::ConnectFailed;
-    m_CP21101->OnError = [&failure](std::uint32_t code, const QString&) { failure = code; };
+    QString node;
+    m_CP21101->OnError = [&failure, &node](std::uint32_t code, const QString& text) {
+        failure = code;
+        node = text;
+    };
     const bool connected = m_CP21101->Connect();
     m_CP21101->OnError = nullptr;
     if (!connected) {
-        Finish(LoggerExit::NoBridge, QString::fromLatin1(ConnectFailureMessage(failure)));
+        Finish(LoggerExit::NoBridge, ConnectFailureMessage(failure, node));
         return false;
     }
     return true;

@@ -46,17 +46,18 @@ DeviceListing ListDevices(const QString& libraryPath)
         return listing;
     }
     const bool ownStatuses = library.api().KorvexStatuses != nullptr;
-    bool denied = false;
+    QString deniedNode;
     bool anyOpens = false;
     for (const AttachedBridge& bridge : bridges) {
         anyOpens |= bridge.openStatus == 0;
         listing.text += QStringLiteral("%1  %2  %3\n")
                             .arg(bridge.serial.isEmpty() ? QStringLiteral("(no serial number)") : bridge.serial,
                                  bridge.path, openability(bridge.openStatus, ownStatuses));
-        denied |= ownStatuses && bridge.openStatus == BridgeStatusPermissionDenied;
+        if (ownStatuses && bridge.openStatus == BridgeStatusPermissionDenied && deniedNode.isEmpty())
+            deniedNode = bridge.path;
     }
-    if (denied)
-        listing.text += QLatin1String(NoPermissionMessage) + QLatin1Char('\n');
+    if (!deniedNode.isEmpty())
+        listing.text += NoPermissionMessage(deniedNode, UdevRuleInstalled(deniedNode)) + QLatin1Char('\n');
     // Cables there but none usable: as for the logger, whose start would fail the same way.
     if (!anyOpens)
         listing.exitStatus = 3;

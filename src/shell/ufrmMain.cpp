@@ -695,11 +695,11 @@ void TfrmMain::CP21101Disconnect()
     m_sampling->StopOnDisconnect();
 }
 
-void TfrmMain::CP21101Error(std::uint32_t ErrorCode, const QString&)
+void TfrmMain::CP21101Error(std::uint32_t ErrorCode, const QString& node)
 {
     if (ErrorCode == TCP2110::ConnectFailed || ErrorCode == TCP2110::ConnectNoPermission
         || ErrorCode == TCP2110::ConnectInUse)
-        ShowNotice(ConnectFailureMessage(ErrorCode));
+        ShowNotice(ConnectFailureMessage(ErrorCode, node));
 }
 
 void TfrmMain::CP21101Removal()

@@ -148,7 +148,7 @@ TEST_F(ConnectTest, ARefusedPermissionIsReportedAs102OnlyWhenNoNamedDeviceOpened
     link->setDeviceName("AB12");
     log.clear();
     EXPECT_FALSE(link->Connect());
-    EXPECT_EQ(log, Strings{"error 102 ''"});
+    EXPECT_EQ(log, Strings{"error 102 '/dev/hidraw4'"});
     EXPECT_EQ(BridgeDouble::openHandles(), 0);
 
     // The next attempt reports what it met itself, not the refusal before it: a cable another program
@@ -168,7 +168,7 @@ TEST_F(ConnectTest, ARefusedPermissionIsReportedAs102OnlyWhenNoNamedDeviceOpened
     log.clear();
     EXPECT_TRUE(link->Connect());
     EXPECT_TRUE(link->Connected());
-    EXPECT_EQ(std::count(log.begin(), log.end(), "error 102 ''"), 0);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "error 102 '/dev/hidraw4'"), 0);
     link->Disconnect();
 }
 

@@ -45,7 +45,7 @@ TEST_F(ConnectionControl, FailedConnectShowsTheNoDeviceMessageAndLeavesTheButton
          [] {
              BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw2"), BridgeStatusPermissionDenied);
          },
-         QLatin1String(NoPermissionMessage)},
+         NoPermissionMessage("/dev/hidraw2", UdevRuleInstalled("/dev/hidraw2"))},
         {"another program holds the bridge",
          [] { BridgeDouble::setOpenStatus(BridgeDouble::addDevice("a3", "/dev/hidraw2"), BridgeStatusInUse); },
          QLatin1String(InUseMessage)},

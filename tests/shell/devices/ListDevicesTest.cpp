@@ -63,12 +63,25 @@ TEST(ListDevices, TellsWhyABridgeDoesNotOpen)
 
         EXPECT_EQ(listing.exitStatus, 3) << "no attached cable can be used";
         EXPECT_TRUE(listing.text.contains(QLatin1String(c.line))) << listing.text.toStdString();
-        EXPECT_EQ(listing.text.contains(QLatin1String(NoPermissionMessage)), c.namesTheFix);
+        EXPECT_EQ(listing.text.contains(NoPermissionMessage("/dev/hidraw4", UdevRuleInstalled("/dev/hidraw4"))),
+                  c.namesTheFix);
 
         // One usable cable beside it is enough.
         BridgeDouble::addDevice("M2", "/dev/hidraw5");
         EXPECT_EQ(ListDevices(doublePath()).exitStatus, 0);
     }
+}
+
+// The advice fits the machine: without the rule, install it; with it, the user is not at the seat.
+TEST(ListDevices, ThePermissionMessageNamesTheNodeAndTheFixThatApplies)
+{
+    const QString withoutRule = NoPermissionMessage("/dev/hidraw4", false);
+    const QString withRule = NoPermissionMessage("/dev/hidraw4", true);
+    for (const QString& message : {withoutRule, withRule})
+        EXPECT_TRUE(message.contains("(/dev/hidraw4)")) << message.toStdString();
+    EXPECT_TRUE(withoutRule.contains("scripts/setup --udev"));
+    EXPECT_FALSE(withRule.contains("scripts/setup --udev")) << "the rule is there already";
+    EXPECT_TRUE(withRule.contains("usermod -aG plugdev"));
 }
 
 TEST(ListDevices, SaysSoWhenNothingCanBeListed)

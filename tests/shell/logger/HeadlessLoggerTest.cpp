@@ -157,7 +157,7 @@ TEST_F(HeadlessLogger, ABridgeThatRefusesThisUserEndsWithThreeNamingTheFix)
     EXPECT_FALSE(run.Start());
     ASSERT_TRUE(ended.has_value());
     EXPECT_EQ(ended->first, LoggerExit::NoBridge);
-    EXPECT_EQ(ended->second, QLatin1String(NoPermissionMessage));
+    EXPECT_EQ(ended->second, NoPermissionMessage("/dev/hidraw3", UdevRuleInstalled("/dev/hidraw3")));
 }
 
 TEST_F(HeadlessLogger, WithAnIntervalTheFirstReadingAfterEachTickIsRecordedChangedOrNot)
