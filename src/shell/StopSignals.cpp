@@ -67,13 +67,7 @@ void TStopSignals::Received()
     int last = 0;
     while (::read(g_sockets[1], &number, 1) == 1)
         last = number;
-    if (last != 0 && OnStop) {
-        try {
-            OnStop(last);
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "korvex-lcr: %s\n", error.what());
-        }
-    }
+    Deliver(last);
 }
 
 }  // namespace korvex

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QSocketNotifier>
+#include <cstdio>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -26,6 +28,17 @@ public:
 private:
     // Invokable: on Windows the console event's thread queues it.
     Q_INVOKABLE void Received();
+    // Hands a stop to OnStop; Qt called the reading of it, so an error ends here, told on standard error.
+    void Deliver(int signal)
+    {
+        if (signal == 0 || !OnStop)
+            return;
+        try {
+            OnStop(signal);
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "korvex-lcr: %s\n", error.what());
+        }
+    }
 
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

@@ -64,14 +64,7 @@ bool TStopSignals::Requested()
 
 void TStopSignals::Received()
 {
-    const int last = g_pending.exchange(0);
-    if (last != 0 && OnStop) {
-        try {
-            OnStop(last);
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "korvex-lcr: %s\n", error.what());
-        }
-    }
+    Deliver(g_pending.exchange(0));
 }
 
 }  // namespace korvex
