@@ -244,7 +244,7 @@ TEST_F(HidUartLibraryTest, ARefusedOpenTellsAMissingPermissionFromOtherFailures)
     }
 }
 
-// Bad calls answer as the library's interface specification says.
+// Bad calls answer with the statuses the bridge library's API defines for them.
 TEST_F(HidUartLibraryTest, BadCallsAnswerTheSpecifiedStatuses)
 {
     auto unit = sim->addUnit("/dev/hidraw2", 0x10C4, 0xEA80, "A1");
