@@ -4,6 +4,12 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+// The icon's pictures live in a static library, whose resources register only when asked for by name.
+static void InitApplicationIconResource()
+{
+    Q_INIT_RESOURCE(ApplicationIcon);
+}
+
 namespace korvex {
 
 namespace {
@@ -158,36 +164,12 @@ QIcon ToolImage(int index)
     return icon;
 }
 
-QPixmap PaintApplicationIcon(int size)
-{
-    QPixmap picture(size, size);
-    picture.fill(Qt::transparent);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 16.0, size / 16.0);
-
-    p.fillRect(QRectF(2, 1, 13, 13), QColor(192, 192, 192));
-    p.setPen(QPen(QColor(128, 128, 128), 0.5));
-    for (qreal y : {4.0, 7.0, 10.0})
-        p.drawLine(QPointF(2, y), QPointF(15, y));
-    const struct { qreal top; QColor color; } bars[] = {
-        {7, QColor(255, 0, 0)}, {4, QColor(0, 0, 255)}, {9, QColor(255, 0, 255)}, {2, QColor(0, 160, 0)},
-    };
-    qreal left = 3;
-    for (const auto& bar : bars) {
-        p.fillRect(QRectF(left, bar.top, 2, 13 - bar.top), bar.color);
-        left += 3;
-    }
-    p.fillRect(QRectF(1, 1, 1, 14), Qt::black);   // vertical axis
-    p.fillRect(QRectF(1, 13, 14, 1), Qt::black);  // horizontal axis
-    return picture;
-}
-
 QIcon ApplicationIcon()
 {
+    InitApplicationIconResource();
     QIcon icon;
-    icon.addPixmap(PaintApplicationIcon(16));
-    icon.addPixmap(PaintApplicationIcon(32));
+    for (const int size : ApplicationIconSizes)
+        icon.addFile(QStringLiteral(":/icons/korvex-lcr-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 

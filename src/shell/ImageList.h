@@ -14,8 +14,9 @@ QPixmap PaintToolImage(int index, int size);
 // The picture at 16 and 32 pixels.
 QIcon ToolImage(int index);
 
-// The window icon: four coloured bars on a grey grid with axes.
-QPixmap PaintApplicationIcon(int size);
+// The sizes in which the program's icon is drawn.
+inline constexpr int ApplicationIconSizes[] = {16, 32, 48, 64, 128};
+// The window icon: the launcher's pictures, so the window, the task bar and the menu show the same icon.
 QIcon ApplicationIcon();
 
 }  // namespace korvex

@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
@@ -25,6 +27,7 @@
 #include "widgets/CControls.h"
 #include "records/ui/RecordGrid.h"
 #include "records/ui/RecordSampling.h"
+#include "shell/ImageList.h"
 #include "shell/ufrmMain.h"
 
 namespace korvex {
@@ -364,6 +367,19 @@ TEST(MainWindow, LogOffYesHoldsForTheClosingOfThatLogOffOnly)
     sessionEnd.Send();
     EXPECT_EQ(questions.asked, 5);
     EXPECT_FALSE(window.isVisible());
+}
+
+// The window shows the launcher's icon, at each of its sizes.
+TEST(MainWindow, WindowIconIsTheLauncherIcon)
+{
+    TfrmMain window;
+    for (const int size : ApplicationIconSizes) {
+        SCOPED_TRACE(size);
+        // Through a pixmap, as the icon holds it, so both go through the same conversion.
+        const QPixmap launcher(QStringLiteral(KORVEX_SOURCE_DIR "/packaging/linux/icons/korvex-lcr-%1.png").arg(size));
+        ASSERT_FALSE(launcher.isNull());
+        EXPECT_EQ(window.windowIcon().pixmap(size).toImage(), launcher.toImage());
+    }
 }
 
 TEST(MainWindow, OuterSizeAndCentringCountTheFrame)

@@ -1,7 +1,6 @@
 // Builds the main window, feeds it meter frames through the decoder and saves a picture of it.
 //   korvex_window_snapshot <window.png> [payload-hex ...]   (default payload: the worked example)
 //   korvex_window_snapshot --sheet <sheet.png>              (tool bar pictures, icon and panel pictures)
-//   korvex_window_snapshot --icon <icon.png> <size>         (the program icon, for packaging)
 //   korvex_window_snapshot --live <window.png> <seconds>    (clicks "Connection", runs, then takes the picture;
 //                                                             run from build/demo for the simulated meter)
 //   korvex_window_snapshot --view grid|chart <view.png> <seconds>
@@ -58,10 +57,11 @@ QImage PictureSheet()
     // The 16-pixel pictures magnified pixel for pixel, to judge their crispness.
     for (int i = 0; i < korvex::ToolImageCount; ++i)
         p.drawPixmap(10 + i * 72, 250, korvex::PaintToolImage(i, 16).scaled(64, 64));
-    p.drawPixmap(600, 100, korvex::PaintApplicationIcon(16).scaled(64, 64));
-    p.drawPixmap(10, 100, korvex::PaintApplicationIcon(16));
-    p.drawPixmap(34, 100, korvex::PaintApplicationIcon(32));
-    p.drawPixmap(80, 100, korvex::PaintApplicationIcon(32).scaled(64, 64));
+    const QIcon icon = korvex::ApplicationIcon();
+    p.drawPixmap(600, 100, icon.pixmap(16).scaled(64, 64));
+    p.drawPixmap(10, 100, icon.pixmap(16));
+    p.drawPixmap(34, 100, icon.pixmap(32));
+    p.drawPixmap(80, 100, icon.pixmap(32).scaled(64, 64));
     p.drawPixmap(170, 100, korvex::BatteryOutlinePicture().scaled(16 * zoom, 16 * zoom));
     p.drawPixmap(260, 100, korvex::ConnectionPicture(false).scaled(25 * zoom, 24 * zoom));
     p.drawPixmap(380, 100, korvex::ConnectionPicture(true).scaled(25 * zoom, 24 * zoom));
@@ -103,8 +103,6 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--sheet"))
         return PictureSheet().save(args[2]) ? 0 : 1;
-    if (args.size() >= 4 && args[1] == QLatin1String("--icon"))
-        return korvex::PaintApplicationIcon(args[3].toInt()).save(args[2]) ? 0 : 1;
     if (args.size() >= 5 && args[1] == QLatin1String("--print"))
         return PrintPreviewPictures(args[2], args[3], args[4].toInt());
     if (args.size() >= 4 && args[1] == QLatin1String("--live")) {
