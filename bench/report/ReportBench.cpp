@@ -167,7 +167,7 @@ void BM_OpenPreview(benchmark::State& state)
             if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget()))
                 preview->reject();
         });
-        frxReport1.SetPreview([&](const TReport& report, QWidget* owner) {
+        frxReport1.SetPreview([&](TReport& report, QWidget* owner) {
             pages = report.PageCount();
             ShowPreview(report, owner);
         });

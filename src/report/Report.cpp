@@ -1,6 +1,7 @@
 #include "report/Report.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
@@ -8,6 +9,7 @@
 #include <QPen>
 #include <QPrinter>
 #include <QScopeGuard>
+#include <algorithm>
 #include <stdexcept>
 
 #include "report/ReportDataSource.h"
@@ -34,6 +36,19 @@ int AlignmentFlags(const TMemoView& view)
     case TVertAlign::Bottom: flags |= Qt::AlignBottom; break;
     }
     return flags;
+}
+
+// The font made smaller until the text is no wider than `width` on the device. Glyph widths do not scale
+// exactly with the point size (hinting), hence the second look.
+QFont FontFitting(QFont font, const QString& text, double width, const QPaintDevice* device)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const double textWidth = QFontMetricsF(font, device).horizontalAdvance(text);
+        if (textWidth <= width || width <= 0)
+            break;
+        font.setPointSizeF(font.pointSizeF() * std::max(0.5, width / textWidth * 0.99));
+    }
+    return font;
 }
 
 }  // namespace
@@ -85,12 +100,29 @@ void TReport::PrepareReport(const QDateTime& builtAt)
     builtAt_.date = QLocale::system().toString(builtAt.date(), QLocale::ShortFormat);
     builtAt_.time = builtAt.time().toString(QStringLiteral("hh:mm"));
 
+    Paginate();
+}
+
+void TReport::Paginate()
+{
     const TReportPage& page = template_.page;
     const TBandHeights heights{title_ ? title_->band->height : 0, header_ ? header_->band->height : 0,
                                data_ ? data_->band->height : 0, footer_ ? footer_->band->height : 0};
-    pages_ = Paginate({page.paperHeight, page.topMargin, page.bottomMargin}, heights,
-                      dataSource_ ? dataSource_->RowCount() : 0);
+    pages_ = korvex::Paginate({page.PrintedHeight(), page.topMargin, page.bottomMargin}, heights,
+                              dataSource_ ? dataSource_->RowCount() : 0);
     builtAt_.totalPages = PageCount();
+}
+
+void TReport::LayOutFor(const QPageLayout& layout)
+{
+    TReportPage& page = template_.page;
+    const QSizeF upright = layout.pageSize().size(QPageSize::Millimeter);
+    page.paperSize = layout.pageSize().id();
+    page.paperWidth = upright.width();
+    page.paperHeight = upright.height();
+    page.landscape = layout.orientation() == QPageLayout::Landscape;
+    if (!pages_.empty())
+        Paginate();
 }
 
 void TReport::PlaceBand(const CompiledBand& band, double top, const TExpressionValues& values,
@@ -130,7 +162,7 @@ std::vector<TPlacedObject> TReport::PageObjects(int page) const
     }
     if (footer_) {
         const TReportPage& paper = template_.page;
-        PlaceBand(*footer_, paper.paperHeight - paper.bottomMargin - footer_->band->height, values, objects);
+        PlaceBand(*footer_, paper.PrintedHeight() - paper.bottomMargin - footer_->band->height, values, objects);
     }
     return objects;
 }
@@ -166,7 +198,16 @@ void TReport::RenderPage(QPainter& painter, int page) const
         }
         const QRectF inner = rect.adjusted(TextGapXMm * dotsPerMmX, TextGapYMm * dotsPerMmY,
                                            -TextGapXMm * dotsPerMmX, -TextGapYMm * dotsPerMmY);
-        painter.drawText(inner, AlignmentFlags(view), object.text);
+        const double width = QFontMetricsF(font, device).horizontalAdvance(object.text);
+        if (width > inner.width()) {
+            // Shrunk rather than cut: a date or a number with a digit missing reads as another one.
+            const QFont shrunk = FontFitting(font, object.text, inner.width(), device);
+            painter.setFont(shrunk);
+            painter.drawText(inner, AlignmentFlags(view), object.text);
+            painter.setFont(font);
+        } else {
+            painter.drawText(inner, AlignmentFlags(view), object.text);
+        }
     }
 }
 
@@ -176,7 +217,8 @@ void ApplyPageLayout(const TReport& report, QPagedPaintDevice& device)
     const QPageSize size = page.paperSize == QPageSize::Custom
                                ? QPageSize(QSizeF(page.paperWidth, page.paperHeight), QPageSize::Millimeter)
                                : QPageSize(page.paperSize);
-    QPageLayout layout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    QPageLayout layout(size, page.landscape ? QPageLayout::Landscape : QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
+                       QPageLayout::Millimeter);
     layout.setMode(QPageLayout::FullPageMode);
     if (auto* printer = dynamic_cast<QPrinter*>(&device))
         printer->setFullPage(true);

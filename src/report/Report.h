@@ -10,6 +10,7 @@
 #include "report/ReportPagination.h"
 #include "report/ReportTemplate.h"
 
+class QPageLayout;
 class QPainter;
 class QPagedPaintDevice;
 
@@ -39,12 +40,16 @@ public:
     // Builds the pages anew from the sources' rows at this moment; "[Date]" and "[Time]" print `builtAt`.
     // Throws std::runtime_error when an expression names a missing field or the bands do not fit.
     void PrepareReport(const QDateTime& builtAt = QDateTime::currentDateTime());
+    // Lays the prepared rows out again on the paper and orientation of the layout (a printer's, after
+    // the user chose them), keeping the template's own margins.
+    void LayOutFor(const QPageLayout& layout);
     int PageCount() const { return static_cast<int>(pages_.size()); }
     const TPageSlice& Page(int page) const { return pages_.at(static_cast<std::size_t>(page)); }
 
     // The objects of a prepared page (0-based) in drawing order: title, header, rows, footer.
     std::vector<TPlacedObject> PageObjects(int page) const;
-    // Draws a prepared page in the painter's device units, the paper's top-left corner at the origin.
+    // Draws a prepared page in the painter's device units, the paper's top-left corner at the origin. A
+    // text wider than its box is drawn in a font shrunk until it fits, never cut.
     void RenderPage(QPainter& painter, int page) const;
 
 private:
@@ -53,6 +58,7 @@ private:
         std::vector<TCompiledText> texts;
     };
 
+    void Paginate();
     void PlaceBand(const CompiledBand& band, double top, const TExpressionValues& values,
                    std::vector<TPlacedObject>& out) const;
 
@@ -64,7 +70,7 @@ private:
     TExpressionValues builtAt_;
 };
 
-// Sets the device to the template's paper, portrait, without margins, so page coordinates start at the
+// Sets the device to the report's paper and orientation, without margins, so page coordinates start at the
 // paper's corner.
 void ApplyPageLayout(const TReport& report, QPagedPaintDevice& device);
 // Draws every prepared page on the device, one after the other, with a painter of its own.

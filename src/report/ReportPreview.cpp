@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPaintEngine>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -16,6 +17,7 @@
 #include "report/PdfExport.h"
 #include "report/Report.h"
 #include "widgets/ErrorReport.h"
+#include "widgets/FileDialogFolder.h"
 
 namespace korvex {
 namespace {
@@ -30,18 +32,28 @@ void ExportFromPreview(const TReport& report, QWidget* preview)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("PDF file (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString fileName = AskFileInLastFolder(dialog);
+    if (fileName.isEmpty())
         return;
     try {
-        ExportPdf(report, dialog.selectedFiles().constFirst());
+        ExportPdf(report, fileName);
     } catch (const std::exception& error) {
         ReportException(error);
     }
 }
 
+// Printing to a file (the print dialog's PDF printer) takes the export's path: the file is replaced only
+// once complete, and a failure names the file and its cause. The preview's own drawing goes through a
+// picture engine and a real printer through its own; only the PDF engine writing a file comes here.
+bool IsPrintToFile(QPrinter& printer)
+{
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
+           && printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+}
+
 }  // namespace
 
-void ShowPreview(const TReport& report, QWidget* owner)
+void ShowPreview(TReport& report, QWidget* owner)
 {
     QPrinter printer(QPrinter::HighResolution);
     ApplyPageLayout(report, printer);
@@ -56,6 +68,16 @@ void ShowPreview(const TReport& report, QWidget* owner)
     // failure thrown once the preview's loop has ended.
     std::exception_ptr failure;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        // The paper and orientation are the user's to change in the preview and its page setup.
+        report.LayOutFor(target->pageLayout());
+        if (IsPrintToFile(*target)) {
+            try {
+                ExportPdf(report, target->outputFileName());
+            } catch (const std::exception& error) {
+                ReportException(error);
+            }
+            return;
+        }
         try {
             RenderPages(report, *target);
         } catch (...) {

@@ -55,7 +55,7 @@ struct TBand {
     std::vector<TMemoView> objects;
 };
 
-// The paper, in millimetres, portrait.
+// The paper, in millimetres: its size as it stands upright, and whether it is turned on its side.
 struct TReportPage {
     QString name;
     QPageSize::PageSizeId paperSize = QPageSize::A4;
@@ -65,6 +65,11 @@ struct TReportPage {
     double rightMargin = 0;
     double topMargin = 0;
     double bottomMargin = 0;
+    bool landscape = false;
+
+    // The page as it is printed: width and height swapped in landscape.
+    double PrintedWidth() const { return landscape ? paperHeight : paperWidth; }
+    double PrintedHeight() const { return landscape ? paperWidth : paperHeight; }
 };
 
 // A report as data: one page description and at most one band of each kind.

@@ -7,13 +7,21 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMessageBox>
+#include <QPageLayout>
+#include <QPainter>
 #include <QPrintPreviewDialog>
+#include <QPdfWriter>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <stdexcept>
 
 #include "records/files/ModalAnswer.h"
+#include "report/RecordingPaintDevice.h"
+#include "widgets/FileDialogFolder.h"
 #include "report/PdfExport.h"
 #include "report/Report.h"
 #include "report/ReportDataSource.h"
@@ -176,6 +184,104 @@ TEST(PdfExport, AddsTheSuffixToABareNameAndReplacesAnExistingFileWhole)
     EXPECT_THROW(ExportPdf(report, dir.filePath("missing/folder/out.pdf")), std::runtime_error);
 }
 
+// A date too wide for its box in some locales, a record number of seven digits and a twenty-character value
+// print whole, in a font shrunk to the box; a text that fits keeps its size.
+TEST(ReportEngine, TextTooWideForItsBoxIsShrunkToFitNeverCut)
+{
+    struct Case {
+        const char* text;
+        double width;
+        THorzAlign align;
+        bool shrunk;
+    };
+    const Case cases[] = {
+        {"10 Dec 2026", 19, THorzAlign::Left, true},
+        {"1234567", 14, THorzAlign::Right, true},
+        {"-12345678901234567.8", 22, THorzAlign::Center, true},
+        {"NO.", 14, THorzAlign::Center, false},
+    };
+    TReportTemplate wide;
+    wide.page = {QStringLiteral("Page1"), QPageSize::A4, 210, 297, 5, 5, 10, 10};
+    TBand title{QStringLiteral("ReportTitle1"), TBandKind::ReportTitle, 30, {}, {}};
+    double top = 0;
+    for (const Case& c : cases) {
+        TMemoView view;
+        view.text = QString::fromUtf8(c.text);
+        view.top = top;
+        view.width = c.width;
+        view.height = 6;
+        view.framed = true;
+        view.horzAlign = c.align;
+        title.objects.push_back(view);
+        top += 6;
+    }
+    wide.bands = {title};
+    TReport report(wide);
+    report.PrepareReport();
+    RecordingPaintDevice device;
+    {
+        QPainter painter(&device);
+        report.RenderPage(painter, 0);
+    }
+
+    ASSERT_EQ(device.texts.size(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const RecordingPaintDevice::Text& drawn = device.texts[i];
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(drawn.text, QString::fromUtf8(c.text));
+        const double left = (5 + 2 * 25.4 / 96) * RecordingPaintDevice::DotsPerMm;
+        const double right = (5 + c.width - 2 * 25.4 / 96) * RecordingPaintDevice::DotsPerMm;
+        EXPECT_GE(drawn.baseline.x(), left - 0.5);
+        EXPECT_LE(drawn.baseline.x() + drawn.width, right + 0.5);
+        EXPECT_EQ(drawn.font.pointSizeF() < 10, c.shrunk);
+    }
+}
+
+// Rows per page follow the paper and orientation; every row is placed once and every object, the footer
+// included, stands on the paper.
+TEST(ReportEngine, PagesFollowThePaperAndOrientationChosen)
+{
+    const FakeSource source(120);
+    TReport report(SmallTemplate());
+    report.AddDataSource(source);
+    report.PrepareReport();
+    struct Case {
+        QPageSize::PageSizeId paper;
+        QPageLayout::Orientation orientation;
+        double printedHeight;
+    };
+    const Case cases[] = {
+        {QPageSize::A4, QPageLayout::Landscape, 210},
+        {QPageSize::Letter, QPageLayout::Portrait, 279.4},
+        {QPageSize::Letter, QPageLayout::Landscape, 215.9},
+        {QPageSize::A4, QPageLayout::Portrait, 297},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.printedHeight);
+        report.LayOutFor(QPageLayout(QPageSize(c.paper), c.orientation, QMarginsF()));
+        // 10 mm margins top and bottom, a 6 mm footer and 6 mm rows.
+        const int rowsPerPage = static_cast<int>((c.printedHeight - 26) / 6);
+        ASSERT_EQ(report.PageCount(), (120 + rowsPerPage - 1) / rowsPerPage);
+        int rows = 0;
+        for (int page = 0; page < report.PageCount(); ++page) {
+            int footers = 0;
+            for (const TPlacedObject& object : report.PageObjects(page)) {
+                EXPECT_LE(object.rect.bottom(), c.printedHeight - 10 + 1e-6);
+                footers += object.text.contains(QLatin1Char('/'));
+                rows += object.text == QString::number(rows + 1);
+            }
+            EXPECT_EQ(footers, 1);
+        }
+        EXPECT_EQ(rows, 120);
+
+        QPdfWriter writer(QStringLiteral("unused.pdf"));
+        ApplyPageLayout(report, writer);
+        EXPECT_EQ(writer.pageLayout().orientation(), c.orientation);
+        EXPECT_EQ(writer.pageLayout().pageSize().id(), c.paper);
+    }
+}
+
 QPrintPreviewDialog* ActivePreview()
 {
     return qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
@@ -190,6 +296,7 @@ TEST(ReportPreview, IsModalMaximisedAtFullSizeAndExportsThePagesToPdf)
     report.AddDataSource(source);
     report.PrepareReport();
 
+    RememberFileFolder(dir.filePath("earlier.xml"));  // the folder the export dialog starts in
     bool inspected = false;
     test::AnswerModal(test::Named("PreviewForm"), [&](QWidget* modal) {
         auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
@@ -208,7 +315,7 @@ TEST(ReportPreview, IsModalMaximisedAtFullSizeAndExportsThePagesToPdf)
 
         test::AnswerModal(test::Named("ExportPdfDialog"), [&](QWidget* fileDialog) {
             auto* dialog = static_cast<QFileDialog*>(fileDialog);
-            dialog->setDirectory(dir.path());
+            EXPECT_EQ(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath());
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText("printed");
             QMetaObject::invokeMethod(dialog, "accept");
             QTimer::singleShot(0, preview, &QDialog::accept);
@@ -219,6 +326,59 @@ TEST(ReportPreview, IsModalMaximisedAtFullSizeAndExportsThePagesToPdf)
     EXPECT_TRUE(inspected);
     EXPECT_TRUE(QFile::exists(dir.filePath("printed.pdf")));
     EXPECT_EQ(ActivePreview(), nullptr);
+}
+
+// The preview's own Print to a PDF file writes through the export: the pages as laid out in the preview
+// (landscape here), an existing file replaced only by a whole one, and a failure naming file and cause.
+TEST(ReportPreview, PrintingToAFileWritesTheShownPagesAsTheExportDoes)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.filePath("printed.pdf");
+    const QString blocked = dir.filePath("plain-file");
+    for (const QString& name : {target, blocked}) {
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("old contents");
+    }
+    const FakeSource source(100);
+    TReport report(SmallTemplate());
+    report.AddDataSource(source);
+    report.PrepareReport();
+
+    QString failure;
+    test::AnswerModal(test::Named("PreviewForm"), [&](QWidget* modal) {
+        auto* preview = static_cast<QPrintPreviewDialog*>(modal);
+        auto* pages = preview->findChild<QPrintPreviewWidget*>();
+        ASSERT_NE(pages, nullptr);
+        EXPECT_EQ(pages->pageCount(), 3);  // 45 rows a page
+        pages->setLandscapeOrientation();
+        pages->updatePreview();
+        EXPECT_EQ(pages->pageCount(), 4);  // 30 rows a page, footers on the page
+
+        QPrinter* printer = preview->printer();
+        printer->setOutputFileName(blocked + QStringLiteral("/inside.pdf"));
+        test::AnswerModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }, [&](QWidget* box) {
+            failure = static_cast<QMessageBox*>(box)->text();
+            static_cast<QMessageBox*>(box)->accept();
+        });
+        pages->print();
+        printer->setOutputFileName(target);
+        pages->print();
+        preview->accept();
+    });
+    ShowPreview(report, nullptr);
+
+    EXPECT_TRUE(failure.contains(blocked + QStringLiteral("/inside.pdf"))) << failure.toStdString();
+    EXPECT_FALSE(failure.contains(QStringLiteral("Unknown error"))) << failure.toStdString();
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray pdf = written.readAll();
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    // Four landscape A4 pages: 841.9 x 595.3 points.
+    EXPECT_EQ(pdf.count("/Type /Page\n"), 4);
+    EXPECT_TRUE(QString::fromLatin1(pdf).contains(QRegularExpression(QStringLiteral("/MediaBox \\[0 0 84[12](\\.\\d+)? 595(\\.\\d+)?\\]"))));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 TEST(ReportPreview, AFailureToDrawClosesThePreviewAndIsThrown)

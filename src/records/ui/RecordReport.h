@@ -35,7 +35,7 @@ TReportTemplate RecordReportTemplate();
 // frxReport1, bound to the record table through frxDBDataset1.
 class TRecordReport {
 public:
-    using Preview = std::function<void(const TReport& report, QWidget* owner)>;
+    using Preview = std::function<void(TReport& report, QWidget* owner)>;
 
     // The table must outlive the report.
     explicit TRecordReport(const TTable& cds1);

@@ -224,7 +224,7 @@ TEST(RecordReport, ExportedPdfHoldsEveryPageWithCaptionsFooterAndRows)
     EXPECT_TRUE(info.contains(QRegularExpression("^Page size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts \\(A4\\)", QRegularExpression::MultilineOption)))
         << info.toStdString();
 
-    const QRegularExpression captionLine("^\\s*NO\\.\\s+Time\\s+MMode\\s+MValue\\s+MUnit\\s+SMode\\s+SValue\\s+SUnit\\s+Freq\\s*$",
+    const QRegularExpression captionLine("^[ \\t]*NO\\.\\s+Time\\s+MMode\\s+MValue\\s+MUnit\\s+SMode\\s+SValue\\s+SUnit\\s+Freq[ \\t]*$",
                                          QRegularExpression::MultilineOption);
     const QRegularExpression rowLine("^\\s*(\\d+)\\s+2026-12-10 07:\\d\\d:00\\s+Cs\\s+v(\\d+)\\s+nF\\s+D\\s+0\\.012\\s+1KHz\\s*$",
                                      QRegularExpression::MultilineOption);

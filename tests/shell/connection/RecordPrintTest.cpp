@@ -105,7 +105,7 @@ TEST_F(RecordPrint, AfterThePreviewTheWatchdogRunsOnlyWhileConnectedAlsoWhenTheP
         ASSERT_EQ(window.CP21101().Connected(), c.connect);
 
         int shown = 0;
-        window.frxReport1().SetPreview([&](const TReport& report, QWidget* owner) {
+        window.frxReport1().SetPreview([&](TReport& report, QWidget* owner) {
             ++shown;
             EXPECT_EQ(owner, &window);
             EXPECT_EQ(report.PageCount(), 1);

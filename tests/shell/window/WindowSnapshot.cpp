@@ -81,7 +81,7 @@ int PrintPreviewPictures(const QString& picture, const QString& pdf, int rows)
         window.Decoder().CP21101ReceiveData(frame.data(), static_cast<std::uint32_t>(frame.size()));
     }
     bool saved = false;
-    window.frxReport1().SetPreview([&](const korvex::TReport& report, QWidget* owner) {
+    window.frxReport1().SetPreview([&](korvex::TReport& report, QWidget* owner) {
         korvex::ExportPdf(report, pdf);
         QTimer::singleShot(1500, [&] {
             if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
