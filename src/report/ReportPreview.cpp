@@ -1,19 +1,20 @@
 #include "report/ReportPreview.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QLineEdit>
+#include <QLabel>
+#include <QPageSetupDialog>
 #include <QPaintEngine>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
-#include <QPrinter>
+#include <QPrintDialog>
 #include <QScreen>
+#include <QSpinBox>
 #include <QToolBar>
-#include <exception>
+#include <QVBoxLayout>
+#include <cmath>
 #include <stdexcept>
 
+#include "report/PageView.h"
 #include "report/PdfExport.h"
 #include "report/Report.h"
 #include "widgets/ErrorReport.h"
@@ -22,7 +23,8 @@
 namespace korvex {
 namespace {
 
-// Asks for a file name and writes the report there; a failure goes to the error report.
+// Asks for a file name, starting in the folder last used, and writes the report there; a failure goes to
+// the error report.
 void ExportFromPreview(const TReport& report, QWidget* preview)
 {
     QFileDialog dialog(preview, QStringLiteral("Export to PDF"));
@@ -42,73 +44,161 @@ void ExportFromPreview(const TReport& report, QWidget* preview)
     }
 }
 
-// Printing to a file (the print dialog's PDF printer) takes the export's path: the file is replaced only
-// once complete, and a failure names the file and its cause. The preview's own drawing goes through a
-// picture engine and a real printer through its own; only the PDF engine writing a file comes here.
+// The print dialog's PDF printer writes a file: that goes through the export, so the file is replaced only
+// once complete and a failure names the file and its cause.
 bool IsPrintToFile(QPrinter& printer)
 {
-    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()
-           && printer.paintEngine() && printer.paintEngine()->type() == QPaintEngine::Pdf;
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
 }
 
 }  // namespace
 
-void ShowPreview(TReport& report, QWidget* owner)
+TReportPreview::TReportPreview(TReport& report, QWidget* owner) : QDialog(owner), report_(report)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    ApplyPageLayout(report, printer);
-    printer.setDocName(QStringLiteral("Korvex LCR - ") + report.Template().title);
+    setObjectName(QStringLiteral("PreviewForm"));
+    setWindowTitle(QStringLiteral("Preview"));
+    setWindowModality(Qt::ApplicationModal);
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
 
-    QPrintPreviewDialog dialog(&printer, owner);
-    dialog.setObjectName(QStringLiteral("PreviewForm"));
-    dialog.setWindowTitle(QStringLiteral("Preview"));
-    dialog.setWindowModality(Qt::ApplicationModal);
+    ApplyPageLayout(report_, printer_);
+    printer_.setDocName(QStringLiteral("Korvex LCR - ") + report_.Template().title);
 
-    // Qt calls the drawing back from its own frames: a failure is kept, the preview closed, and the
-    // failure thrown once the preview's loop has ended.
-    std::exception_ptr failure;
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        // The paper and orientation are the user's to change in the preview and its page setup.
-        report.LayOutFor(target->pageLayout());
-        if (IsPrintToFile(*target)) {
-            try {
-                ExportPdf(report, target->outputFileName());
-            } catch (const std::exception& error) {
-                ReportException(error);
-            }
-            return;
-        }
-        try {
-            RenderPages(report, *target);
-        } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
-            QMetaObject::invokeMethod(&dialog, &QDialog::reject, Qt::QueuedConnection);
-        }
+    pages_ = new TPageView(report_, this);
+    pages_->setObjectName(QStringLiteral("Pages"));
+    // A page that cannot be drawn closes the preview; the failure is thrown once its loop has ended.
+    pages_->SetFailureHandler([this](std::exception_ptr failure) {
+        if (!failure_)
+            failure_ = failure;
+        QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
     });
 
-    if (auto* toolBar = dialog.findChild<QToolBar*>()) {
-        QAction* exportPdf = toolBar->addAction(QStringLiteral("Export to PDF"));
-        exportPdf->setObjectName(QStringLiteral("ExportPdf"));
-        QObject::connect(exportPdf, &QAction::triggered, &dialog, [&] { ExportFromPreview(report, &dialog); });
-    }
-    if (auto* pages = dialog.findChild<QPrintPreviewWidget*>()) {
-        pages->setZoomMode(QPrintPreviewWidget::CustomZoom);
-        pages->setZoomFactor(1.0);
-    }
-    // Through the zoom box too, so its fit buttons show released.
-    if (auto* zoom = dialog.findChild<QComboBox*>(); zoom && zoom->lineEdit()) {
-        zoom->lineEdit()->setText(QStringLiteral("100%"));
-        emit zoom->lineEdit()->editingFinished();
-    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    AddTools();
+    layout->addWidget(pages_, 1);
+    pages_->setFocus();
+}
 
+void TReportPreview::AddTools()
+{
+    auto* tools = new QToolBar(this);
+    tools->setObjectName(QStringLiteral("PreviewTools"));
+    layout()->addWidget(tools);
+    const auto add = [&](const char* name, const QString& text, const QKeySequence& key, auto slot) {
+        QAction* action = tools->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+
+    add("Print", QStringLiteral("Print"), QKeySequence::Print, [this] { AskAndPrint(); });
+    add("ExportPdf", QStringLiteral("Export to PDF"), QKeySequence(), [this] { ExportFromPreview(report_, this); });
+    add("PageSetup", QStringLiteral("Page setup"), QKeySequence(), [this] { AskPageSetup(); });
+    add("Portrait", QStringLiteral("Portrait"), QKeySequence(), [this] { SetOrientation(QPageLayout::Portrait); });
+    add("Landscape", QStringLiteral("Landscape"), QKeySequence(), [this] { SetOrientation(QPageLayout::Landscape); });
+    tools->addSeparator();
+    add("ZoomOut", QStringLiteral("Zoom out"), QKeySequence::ZoomOut, [this] { pages_->ZoomOut(); });
+    zoomText_ = new QLabel(tools);
+    zoomText_->setObjectName(QStringLiteral("Zoom"));
+    zoomText_->setMinimumWidth(zoomText_->fontMetrics().horizontalAdvance(QStringLiteral(" 400% ")));
+    zoomText_->setAlignment(Qt::AlignCenter);
+    tools->addWidget(zoomText_);
+    add("ZoomIn", QStringLiteral("Zoom in"), QKeySequence::ZoomIn, [this] { pages_->ZoomIn(); });
+    add("FitWidth", QStringLiteral("Fit width"), QKeySequence(), [this] { pages_->FitWidth(); });
+    add("FitPage", QStringLiteral("Whole page"), QKeySequence(), [this] { pages_->FitPage(); });
+    tools->addSeparator();
+    add("FirstPage", QStringLiteral("First"), QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { pages_->GoToPage(0); });
+    add("PreviousPage", QStringLiteral("Previous"), QKeySequence(),
+        [this] { pages_->GoToPage(pages_->CurrentPage() - 1); });
+    pageBox_ = new QSpinBox(tools);
+    pageBox_->setObjectName(QStringLiteral("PageNumber"));
+    pageBox_->setKeyboardTracking(false);
+    pageBox_->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    pageBox_->setAlignment(Qt::AlignRight);
+    tools->addWidget(pageBox_);
+    pageCount_ = new QLabel(tools);
+    pageCount_->setObjectName(QStringLiteral("PageCount"));
+    tools->addWidget(pageCount_);
+    add("NextPage", QStringLiteral("Next"), QKeySequence(), [this] { pages_->GoToPage(pages_->CurrentPage() + 1); });
+    add("LastPage", QStringLiteral("Last"), QKeySequence(Qt::CTRL | Qt::Key_End),
+        [this] { pages_->GoToPage(pages_->PageCount() - 1); });
+
+    connect(pageBox_, &QSpinBox::valueChanged, this, [this](int number) {
+        if (number - 1 != pages_->CurrentPage())
+            pages_->GoToPage(number - 1);
+    });
+    connect(pages_, &TPageView::CurrentPageChanged, this, &TReportPreview::ShowPageNumber);
+    connect(pages_, &TPageView::ZoomChanged, this,
+            [this](double zoom) { zoomText_->setText(QStringLiteral("%1%").arg(std::lround(zoom * 100))); });
+    zoomText_->setText(QStringLiteral("100%"));
+    FollowPrinterLayout();
+}
+
+void TReportPreview::ShowPageNumber(int page)
+{
+    const QSignalBlocker quiet(pageBox_);
+    pageBox_->setRange(1, std::max(1, pages_->PageCount()));
+    pageBox_->setValue(page + 1);
+    pageCount_->setText(QStringLiteral(" / %1 ").arg(pages_->PageCount()));
+}
+
+void TReportPreview::FollowPrinterLayout()
+{
+    report_.LayOutFor(printer_.pageLayout());
+    pages_->PagesChanged();
+    ShowPageNumber(pages_->CurrentPage());
+}
+
+void TReportPreview::SetOrientation(QPageLayout::Orientation orientation)
+{
+    printer_.setPageOrientation(orientation);
+    FollowPrinterLayout();
+}
+
+void TReportPreview::AskPageSetup()
+{
+    QPageSetupDialog dialog(&printer_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        FollowPrinterLayout();
+}
+
+void TReportPreview::AskAndPrint()
+{
+    QPrintDialog dialog(&printer_, this);
+    if (dialog.exec() == QDialog::Accepted)
+        PrintTo(printer_);
+}
+
+void TReportPreview::PrintTo(QPrinter& printer)
+{
+    try {
+        // The print dialog may have changed the paper: the pages, and the preview, follow it.
+        report_.LayOutFor(printer.pageLayout());
+        if (&printer == &printer_) {
+            pages_->PagesChanged();
+            ShowPageNumber(pages_->CurrentPage());
+        }
+        if (IsPrintToFile(printer))
+            ExportPdf(report_, printer.outputFileName());
+        else
+            RenderPages(report_, printer);
+    } catch (const std::exception& error) {
+        ReportException(error);
+    }
+}
+
+void ShowPreview(TReport& report, QWidget* owner)
+{
+    TReportPreview preview(report, owner);
     // The screen's working area first, for desktops whose window manager does not maximise dialogs.
     if (const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen())
-        dialog.setGeometry(screen->availableGeometry());
-    dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
-    dialog.exec();
-    if (failure)
-        std::rethrow_exception(failure);
+        preview.setGeometry(screen->availableGeometry());
+    preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+    preview.exec();
+    if (preview.Failure())
+        std::rethrow_exception(preview.Failure());
 }
 
 }  // namespace korvex

@@ -5,18 +5,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPdfWriter>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <set>
 #include <stdexcept>
 
 #include "records/files/ModalAnswer.h"
@@ -26,6 +27,7 @@
 #include "report/Report.h"
 #include "report/ReportDataSource.h"
 #include "report/ReportExpression.h"
+#include "report/PageView.h"
 #include "report/ReportPagination.h"
 #include "report/ReportPreview.h"
 
@@ -282,9 +284,9 @@ TEST(ReportEngine, PagesFollowThePaperAndOrientationChosen)
     }
 }
 
-QPrintPreviewDialog* ActivePreview()
+TReportPreview* ActivePreview()
 {
-    return qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+    return qobject_cast<TReportPreview*>(QApplication::activeModalWidget());
 }
 
 TEST(ReportPreview, IsModalMaximisedAtFullSizeAndExportsThePagesToPdf)
@@ -299,15 +301,13 @@ TEST(ReportPreview, IsModalMaximisedAtFullSizeAndExportsThePagesToPdf)
     RememberFileFolder(dir.filePath("earlier.xml"));  // the folder the export dialog starts in
     bool inspected = false;
     test::AnswerModal(test::Named("PreviewForm"), [&](QWidget* modal) {
-        auto* preview = qobject_cast<QPrintPreviewDialog*>(modal);
+        auto* preview = qobject_cast<TReportPreview*>(modal);
         ASSERT_NE(preview, nullptr);
         EXPECT_TRUE(preview->isModal());
         EXPECT_TRUE(preview->windowState() & Qt::WindowMaximized);
-        auto* pages = preview->findChild<QPrintPreviewWidget*>();
-        ASSERT_NE(pages, nullptr);
-        EXPECT_EQ(pages->zoomMode(), QPrintPreviewWidget::CustomZoom);
-        EXPECT_DOUBLE_EQ(pages->zoomFactor(), 1.0);
-        EXPECT_EQ(pages->pageCount(), 2);
+        EXPECT_DOUBLE_EQ(preview->Pages().Zoom(), 1.0);
+        EXPECT_EQ(preview->Pages().PageCount(), 2);
+        EXPECT_EQ(preview->findChild<QLabel*>("PageCount")->text().trimmed(), "/ 2");
         auto* exportPdf = preview->findChild<QAction*>("ExportPdf");
         ASSERT_NE(exportPdf, nullptr);
         EXPECT_EQ(exportPdf->text(), "Export to PDF");
@@ -326,6 +326,59 @@ TEST(ReportPreview, IsModalMaximisedAtFullSizeAndExportsThePagesToPdf)
     EXPECT_TRUE(inspected);
     EXPECT_TRUE(QFile::exists(dir.filePath("printed.pdf")));
     EXPECT_EQ(ActivePreview(), nullptr);
+}
+
+// Counts the rows asked for, to show which pages were drawn.
+class CountingSource : public FakeSource {
+public:
+    using FakeSource::FakeSource;
+    QString Value(int row, int field) const override
+    {
+        asked.insert(row);
+        return FakeSource::Value(row, field);
+    }
+    mutable std::set<int> asked;
+};
+
+// A week of logging opens as fast as a page: only the pages in sight are drawn, and going to the last page
+// draws that page, not the ones between.
+TEST(ReportPreview, DrawsOnlyThePagesInSightWhateverTheirNumber)
+{
+    const CountingSource source(1000000);
+    TReport report(SmallTemplate());
+    report.AddDataSource(source);
+    report.PrepareReport();
+    const int pageCount = report.PageCount();  // 45 rows a page
+
+    test::AnswerModal(test::Named("PreviewForm"), [&](QWidget* modal) {
+        auto* preview = static_cast<TReportPreview*>(modal);
+        TPageView& pages = preview->Pages();
+        preview->grab();
+        EXPECT_GE(pages.PagesDrawn(), 1);
+        EXPECT_LE(pages.PagesDrawn(), 3);
+        EXPECT_EQ(*source.asked.begin(), 0);
+
+        preview->findChild<QAction*>("LastPage")->trigger();
+        preview->grab();
+        EXPECT_EQ(pages.CurrentPage(), pageCount - 1);
+        EXPECT_EQ(preview->findChild<QSpinBox*>("PageNumber")->value(), pageCount);
+        EXPECT_TRUE(source.asked.count(999999));
+        preview->findChild<QSpinBox*>("PageNumber")->setValue(1000);
+        preview->grab();
+        EXPECT_EQ(pages.CurrentPage(), 999);
+        EXPECT_TRUE(source.asked.count(999 * 45));
+
+        preview->findChild<QAction*>("ZoomIn")->trigger();
+        EXPECT_DOUBLE_EQ(pages.Zoom(), 1.25);
+        EXPECT_EQ(pages.CurrentPage(), 999);
+        preview->findChild<QAction*>("FitPage")->trigger();
+        preview->grab();
+        EXPECT_EQ(pages.CurrentPage(), 999);
+        EXPECT_LE(pages.PagesDrawn(), 12);
+        EXPECT_LE(source.asked.size(), 12u * 45);
+        preview->accept();
+    });
+    ShowPreview(report, nullptr);
 }
 
 // The preview's own Print to a PDF file writes through the export: the pages as laid out in the preview
@@ -348,23 +401,20 @@ TEST(ReportPreview, PrintingToAFileWritesTheShownPagesAsTheExportDoes)
 
     QString failure;
     test::AnswerModal(test::Named("PreviewForm"), [&](QWidget* modal) {
-        auto* preview = static_cast<QPrintPreviewDialog*>(modal);
-        auto* pages = preview->findChild<QPrintPreviewWidget*>();
-        ASSERT_NE(pages, nullptr);
-        EXPECT_EQ(pages->pageCount(), 3);  // 45 rows a page
-        pages->setLandscapeOrientation();
-        pages->updatePreview();
-        EXPECT_EQ(pages->pageCount(), 4);  // 30 rows a page, footers on the page
+        auto* preview = static_cast<TReportPreview*>(modal);
+        EXPECT_EQ(preview->Pages().PageCount(), 3);  // 45 rows a page
+        preview->findChild<QAction*>("Landscape")->trigger();
+        EXPECT_EQ(preview->Pages().PageCount(), 4);  // 30 rows a page, footers on the page
 
-        QPrinter* printer = preview->printer();
-        printer->setOutputFileName(blocked + QStringLiteral("/inside.pdf"));
+        QPrinter& printer = preview->Printer();
+        printer.setOutputFileName(blocked + QStringLiteral("/inside.pdf"));
         test::AnswerModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }, [&](QWidget* box) {
             failure = static_cast<QMessageBox*>(box)->text();
             static_cast<QMessageBox*>(box)->accept();
         });
-        pages->print();
-        printer->setOutputFileName(target);
-        pages->print();
+        preview->PrintTo(printer);
+        printer.setOutputFileName(target);
+        preview->PrintTo(printer);
         preview->accept();
     });
     ShowPreview(report, nullptr);
@@ -383,14 +433,14 @@ TEST(ReportPreview, PrintingToAFileWritesTheShownPagesAsTheExportDoes)
 
 TEST(ReportPreview, AFailureToDrawClosesThePreviewAndIsThrown)
 {
-    const FakeSource source(60, 59);
+    const FakeSource source(60, 5);
     TReport report(SmallTemplate());
     report.AddDataSource(source);
     report.PrepareReport();
     // Should the failure not close it, the preview is closed here so the test cannot hang.
     QObject guard;
     QTimer::singleShot(5000, &guard, [] {
-        if (QPrintPreviewDialog* preview = ActivePreview()) {
+        if (TReportPreview* preview = ActivePreview()) {
             ADD_FAILURE() << "the preview stayed open";
             preview->reject();
         }

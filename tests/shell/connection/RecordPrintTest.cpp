@@ -1,6 +1,6 @@
+#include <QDialog>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPrintPreviewDialog>
 #include <stdexcept>
 
 #include "WindowFixture.h"

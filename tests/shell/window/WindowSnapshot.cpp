@@ -10,7 +10,6 @@
 //                                                             Print, saves the report as PDF and a picture of
 //                                                             the preview)
 #include <QApplication>
-#include <QPrintPreviewDialog>
 #include <QEventLoop>
 #include <QPainter>
 #include <QScreen>
@@ -84,7 +83,7 @@ int PrintPreviewPictures(const QString& picture, const QString& pdf, int rows)
     window.frxReport1().SetPreview([&](korvex::TReport& report, QWidget* owner) {
         korvex::ExportPdf(report, pdf);
         QTimer::singleShot(1500, [&] {
-            if (auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget())) {
+            if (auto* preview = qobject_cast<korvex::TReportPreview*>(QApplication::activeModalWidget())) {
                 saved = preview->grab().save(picture);
                 preview->accept();
             }
