@@ -139,7 +139,9 @@ void TReportPreview::AddTools()
 void TReportPreview::ShowPageNumber(int page)
 {
     const QSignalBlocker quiet(pageBox_);
-    pageBox_->setRange(1, std::max(1, pages_->PageCount()));
+    const int count = std::max(1, pages_->PageCount());
+    pageBox_->setRange(1, count);
+    pageBox_->setMinimumWidth(pageBox_->fontMetrics().horizontalAdvance(QString::number(count)) + 12);
     pageBox_->setValue(page + 1);
     pageCount_->setText(QStringLiteral(" / %1 ").arg(pages_->PageCount()));
 }
