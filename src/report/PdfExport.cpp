@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "report/Report.h"
+#include "report/ReportPdf.h"
 
 namespace korvex {
 
@@ -26,21 +27,32 @@ QString ExportPdf(const TReport& report, const QString& fileName)
     if (target.isEmpty())
         throw fail(QStringLiteral("no file name"));
 
-    // The pages go to a temporary file beside the target, which takes the target's place on commit.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        throw fail(file.errorString());
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Korvex LCR"));
-        writer.setTitle(report.Template().title);
-        ApplyPageLayout(report, writer);
-        RenderPages(report, writer);
+    // The pages go to a temporary file beside the target, which takes the target's place on commit. A
+    // report with text outside Windows-1252 is drawn through QPainter, in a fresh temporary file.
+    for (const bool direct : {true, false}) {
+        QSaveFile file(target);
+        if (!file.open(QIODevice::WriteOnly))
+            throw fail(file.errorString());
+        try {
+            if (direct) {
+                if (!WriteReportPdf(report, file))
+                    continue;
+            } else {
+                QPdfWriter writer(&file);
+                writer.setCreator(QStringLiteral("Korvex LCR"));
+                writer.setTitle(report.Template().title);
+                ApplyPageLayout(report, writer);
+                RenderPages(report, writer);
+            }
+        } catch (const std::runtime_error& error) {
+            throw fail(file.error() != QFileDevice::NoError ? file.errorString() : QString::fromStdString(error.what()));
+        }
+        if (file.error() != QFileDevice::NoError)
+            throw fail(file.errorString());
+        if (!file.commit())
+            throw fail(file.errorString());
+        break;
     }
-    if (file.error() != QFileDevice::NoError)
-        throw fail(file.errorString());
-    if (!file.commit())
-        throw fail(file.errorString());
     return target;
 }
 

@@ -17,11 +17,6 @@
 namespace korvex {
 namespace {
 
-// Text keeps 2 px (at 96 dpi) from the left and right edges and 1 px from the top and bottom, so it never
-// touches a frame.
-constexpr double TextGapXMm = 2 * 25.4 / 96.0;
-constexpr double TextGapYMm = 1 * 25.4 / 96.0;
-
 int AlignmentFlags(const TMemoView& view)
 {
     int flags = Qt::TextSingleLine;

@@ -29,6 +29,10 @@ enum class TVertAlign : std::uint8_t {
 
 // A frame line is 1/96 inch wide, solid black.
 inline constexpr double FrameLineMm = 25.4 / 96.0;
+// Text keeps 2 px (at 96 dpi) from the left and right edges of its box and 1 px from the top and bottom,
+// so it never touches a frame.
+inline constexpr double TextGapXMm = 2 * 25.4 / 96.0;
+inline constexpr double TextGapYMm = 1 * 25.4 / 96.0;
 
 // A text object of a band. Positions and sizes are millimetres from the band's left and top edges; the
 // text may hold expressions in square brackets ("[Page]", "[source."field"]").

@@ -2,7 +2,9 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -243,6 +245,53 @@ TEST(RecordReport, ExportedPdfHoldsEveryPageWithCaptionsFooterAndRows)
         }
     }
     EXPECT_EQ(nextRow, 121);
+}
+
+// The exported PDF is written directly, not through QPainter: rendered, its pages match the pages QPainter
+// draws of the same report (the printer's and the preview's way), frames and texts in their places.
+TEST(RecordReport, ExportedPagesMatchThePagesQPainterDraws)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const PreparedReport prepared(50);
+    ExportPdf(prepared.report, dir.filePath("direct.pdf"));
+    {
+        QPdfWriter writer(dir.filePath("painted.pdf"));
+        ApplyPageLayout(prepared.report, writer);
+        RenderPages(prepared.report, writer);
+    }
+    for (const char* name : {"direct", "painted"})
+        RunTool("pdftoppm", {"-r", "150", "-gray", "-png", dir.filePath(QString::fromLatin1(name) + ".pdf"),
+                             dir.filePath(QString::fromLatin1(name))});
+    for (const char* page : {"1", "2"}) {
+        SCOPED_TRACE(page);
+        const QImage direct(dir.filePath(QStringLiteral("direct-%1.png").arg(QLatin1String(page))));
+        const QImage painted(dir.filePath(QStringLiteral("painted-%1.png").arg(QLatin1String(page))));
+        ASSERT_FALSE(direct.isNull());
+        // The same paper, to a rounding of its size in points.
+        ASSERT_LE(std::abs(direct.width() - painted.width()) + std::abs(direct.height() - painted.height()), 1);
+        const int width = std::min(direct.width(), painted.width()), height = std::min(direct.height(), painted.height());
+        // Ink compared in cells of 4 x 4 pixels (0.7 mm): glyph shapes may differ a little between the
+        // fonts, places may not.
+        int cells = 0, differing = 0;
+        for (int y = 0; y + 4 <= height; y += 4) {
+            for (int x = 0; x + 4 <= width; x += 4) {
+                int a = 0, b = 0;
+                for (int dy = 0; dy < 4; ++dy)
+                    for (int dx = 0; dx < 4; ++dx) {
+                        a += 255 - qGray(direct.pixel(x + dx, y + dy));
+                        b += 255 - qGray(painted.pixel(x + dx, y + dy));
+                    }
+                if (a > 0 || b > 0) {
+                    ++cells;
+                    differing += std::abs(a - b) > 16 * 64;
+                }
+            }
+        }
+        EXPECT_GT(cells, 1000);
+        // A text 0.35 mm off its place already differs in more cells than this.
+        EXPECT_LT(differing, cells / 500) << differing << " of " << cells << " inked cells differ";
+    }
 }
 
 }  // namespace
