@@ -1,0 +1,1 @@
+// The file the test suites' precompiled headers are built with.
