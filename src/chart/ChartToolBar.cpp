@@ -59,7 +59,6 @@ TChartToolBar::TChartToolBar(const TChartToolBarControls& controls, TChartContro
     if (!complete)
         throw std::invalid_argument("The chart tool bar is missing a control.");
 
-    mSavePictureDialog1 = CreateSavePictureDialog(mControls.Chart1);
     mControls.edtRange->installEventFilter(this);
     if (wiring == TChartToolBarWiring::CallerForwards)
         return;
@@ -128,11 +127,16 @@ void TChartToolBar::btnNewClick()
         mClearRecords();
 }
 
-void TChartToolBar::btnSaveClick()
+QFileDialog& TChartToolBar::SavePictureDialog1()
 {
     if (!mSavePictureDialog1)
-        return;
-    const QString chosen = AskFileInLastFolder(*mSavePictureDialog1);
+        mSavePictureDialog1 = CreateSavePictureDialog(mControls.Chart1);
+    return *mSavePictureDialog1;
+}
+
+void TChartToolBar::btnSaveClick()
+{
+    const QString chosen = AskFileInLastFolder(SavePictureDialog1());
     if (chosen.isEmpty())
         return;
     SaveChartBitmap(mControls.Chart1, chosen);

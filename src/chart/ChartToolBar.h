@@ -58,7 +58,8 @@ public:
     TChartToolBar& operator=(const TChartToolBar&) = delete;
     ~TChartToolBar() override;
 
-    QFileDialog* SavePictureDialog1() const { return mSavePictureDialog1; }
+    // Made on first use: a file dialog takes longer to build than the rest of the window's start.
+    QFileDialog& SavePictureDialog1();
 
 public slots:
     void edtRangeChange();

@@ -1,0 +1,40 @@
+#include "shell/QuitOnFirstPaint.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+namespace korvex {
+namespace {
+
+// Watches every painting in the application: the window's own, or that of any widget in it (a window
+// covered by its children may never paint itself).
+class FirstPaintWatch : public QObject {
+public:
+    explicit FirstPaintWatch(QWidget& window) : QObject(&window), window_(window) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !seen_ && watched->isWidgetType()
+            && static_cast<QWidget*>(watched)->window() == &window_) {
+            seen_ = true;
+            // Once this painting is done and on the screen; exit, not quit, which would ask the window
+            // to close (and the user whether to quit).
+            QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& window_;
+    bool seen_ = false;
+};
+
+}  // namespace
+
+void QuitOnFirstPaint(QWidget& window)
+{
+    QCoreApplication::instance()->installEventFilter(new FirstPaintWatch(window));
+}
+
+}  // namespace korvex

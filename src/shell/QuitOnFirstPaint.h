@@ -1,0 +1,11 @@
+#pragma once
+
+class QWidget;
+
+namespace korvex {
+
+// Ends the application once the window has been painted for the first time: how the start-up benchmark
+// (KORVEX_QUIT_WHEN_SHOWN) times the start to a shown window.
+void QuitOnFirstPaint(QWidget& window);
+
+}  // namespace korvex
