@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QTime>
 #include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 
 namespace korvex {
@@ -87,30 +89,72 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int& v
 
 }  // namespace
 
-SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep)
+std::optional<SiDigits> ReadSiDigits(std::string_view valueText, std::string_view unitText,
+                                     std::string_view decimalSep)
 {
     const UnitScale* scale = nullptr;
     for (const UnitScale& candidate : kUnitScales)
         if (candidate.text == unitText)
             scale = &candidate;
     if (scale == nullptr || decimalSep.empty())
-        return {};
+        return std::nullopt;
 
+    SiDigits digits;
     std::string_view text = valueText;
-    const bool negative = !text.empty() && text.front() == '-';
-    if (negative)
+    digits.negative = !text.empty() && text.front() == '-';
+    if (digits.negative)
         text.remove_prefix(1);
-    std::string_view whole = text;
-    std::string_view fraction;
+    digits.whole = text;
     if (const std::size_t at = text.find(decimalSep); at != std::string_view::npos) {
-        whole = text.substr(0, at);
-        fraction = text.substr(at + decimalSep.size());
+        digits.whole = text.substr(0, at);
+        digits.fraction = text.substr(at + decimalSep.size());
     }
-    if (whole.empty() && fraction.empty())
+    if (digits.whole.empty() && digits.fraction.empty())
+        return std::nullopt;
+    if (!AllDigits(digits.whole) || !AllDigits(digits.fraction))
+        return std::nullopt;
+    digits.exponent = scale->exponent;
+    digits.unit = scale->siUnit;
+    return digits;
+}
+
+SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep)
+{
+    const std::optional<SiDigits> digits = ReadSiDigits(valueText, unitText, decimalSep);
+    if (!digits)
         return {};
-    if (!AllDigits(whole) || !AllDigits(fraction))
-        return {};
-    return {ShiftedDecimal(negative, whole, fraction, scale->exponent), std::string(scale->siUnit)};
+    return {ShiftedDecimal(digits->negative, digits->whole, digits->fraction, digits->exponent),
+            std::string(digits->unit)};
+}
+
+double SiValue(const SiDigits& digits)
+{
+    // Up to 15 digits and a power of ten up to 22 are exact doubles, and one multiplication or division
+    // of exact operands rounds once: the nearest double, as reading the written decimal gives.
+    constexpr std::array<double, 23> kPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    for (const std::string_view part : {digits.whole, digits.fraction})
+        for (const char c : part) {
+            if (significant > 0 || c != '0')
+                ++significant;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+            if (significant > 15)
+                break;
+        }
+    const long power = static_cast<long>(digits.exponent) - static_cast<long>(digits.fraction.size());
+    if (significant <= 15 && power >= -22 && power <= 22) {
+        double value = static_cast<double>(mantissa);
+        value = power >= 0 ? value * kPowers[static_cast<std::size_t>(power)]
+                           : value / kPowers[static_cast<std::size_t>(-power)];
+        return digits.negative && mantissa != 0 ? -value : value;
+    }
+    const std::string text = ShiftedDecimal(digits.negative, digits.whole, digits.fraction, digits.exponent);
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 std::string IsoLocalTime(const QDateTime& when)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,23 @@ struct SiReading {
 // the digits the meter sent, shifted by the unit's power of ten, so no rounding creeps in. An empty
 // separator makes every reading ambiguous, so no value is given then.
 SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep);
+
+// A reading as the meter's digits: sign, the digits before and after the separator, and the power of ten
+// that takes them to the SI unit. The views point into the texts that were read and the unit table.
+struct SiDigits {
+    bool negative = false;
+    std::string_view whole;
+    std::string_view fraction;
+    int exponent = 0;
+    std::string_view unit;  // as SiReading::unit
+};
+
+// What MainReadingSi reads, before it is written out; nothing where MainReadingSi gives no value.
+std::optional<SiDigits> ReadSiDigits(std::string_view valueText, std::string_view unitText,
+                                     std::string_view decimalSep);
+// The double nearest to the number MainReadingSi writes for these digits, so a figure computed from it
+// agrees with the exported value.
+double SiValue(const SiDigits& digits);
 
 // ISO 8601 local time with its offset from UTC: "2026-12-10T14:03:07+01:00".
 std::string IsoLocalTime(const QDateTime& when);
