@@ -9,6 +9,17 @@ namespace {
 constexpr std::array<const char*, 6> kFieldNames = {"aMMode", "aMValue", "aMUnit", "aSMode", "aSValue", "aSUnit"};
 enum : std::size_t { kMMode, kMValue, kMUnit, kSMode, kSValue, kSUnit };
 
+// Function and unit texts are a few bytes: a plain loop beats a call to memcmp.
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 // The table's 8-bit code page has no theta: the phase angle's function is stored as "?", which no other
 // secondary function text holds.
 std::string ShownName(std::string_view key)
@@ -24,48 +35,50 @@ TRecordStatistics::TRecordStatistics(const TTable& table, std::string decimalSep
     : table_(table)
     , decimalSep_(std::move(decimalSep))
 {
+    // The record table's six reading fields, in its order; any other table gives no statistics.
+    int previous = -1;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         const int field = table_.FindField(kFieldNames[i]);
-        const bool text = field >= 0 && table_.Fields()[static_cast<std::size_t>(field)].type == FieldType::Text;
-        fields_[i] = text ? field : -1;
+        valid_ = valid_ && field > previous && table_.Fields()[static_cast<std::size_t>(field)].type == FieldType::Text;
+        fields_[i] = previous = field;
     }
 }
 
 void TRecordStatistics::Add(int row)
 {
     ++rowsSeen_;
-    const auto text = [&](std::size_t which) {
-        const int field = fields_[which];
-        return field < 0 ? std::string_view() : table_.Text(row, field);
-    };
-    const std::string_view mainName = text(kMMode);
+    if (!valid_)
+        return;
+    std::array<std::string_view, kFieldNames.size()> text;
+    table_.Texts(row, fields_, text);
+    const std::string_view mainName = text[kMMode];
     // A row without a main function (the meter showing nothing) belongs to no group.
     if (mainName.empty())
         return;
     TFunctionStatistics& function = FunctionNamed(mainName);
-    if (const std::optional<double> value = AddReading(function.main, text(kMValue), text(kMUnit))) {
+    if (const std::optional<double> value = AddReading(function.main, text[kMValue], text[kMUnit])) {
         function.lastNumericRow = row;
         if (nominal_ && !function.tolerance && Matches(function))
             function.tolerance.emplace(nominal_->value, tolerancePercent_);
         if (function.tolerance)
             function.tolerance->Add(*value);
     }
-    const std::string_view subName = text(kSMode);
+    const std::string_view subName = text[kSMode];
     if (!subName.empty())
-        AddReading(ReadingNamed(function.secondary, subName), text(kSValue), text(kSUnit));
+        AddReading(ReadingNamed(function.secondary, subName), text[kSValue], text[kSUnit]);
 }
 
 std::optional<double> TRecordStatistics::AddReading(TReadingStatistics& reading, std::string_view value,
                                                     std::string_view unit)
 {
-    const std::optional<SiDigits> digits = ReadSiDigits(value, unit, decimalSep_);
-    if (!digits || (reading.values.Count() > 0 && digits->unit != reading.unit)) {
+    const std::optional<SiNumber> number = ReadingSiNumber(value, unit, decimalSep_);
+    if (!number || (reading.values.Count() > 0 && !SameText(number->unit, reading.unit))) {
         ++reading.overRange;
         return std::nullopt;
     }
     if (reading.values.Count() == 0)
-        reading.unit = digits->unit;
-    const double si = SiValue(*digits);
+        reading.unit = number->unit;
+    const double si = number->value;
     reading.values.Add(si);
     return si;
 }
@@ -107,7 +120,7 @@ const TFunctionStatistics* TRecordStatistics::ToleranceFunction() const
 TFunctionStatistics& TRecordStatistics::FunctionNamed(std::string_view name)
 {
     for (TFunctionStatistics& function : functions_)
-        if (function.main.key == name)
+        if (SameText(function.main.key, name))
             return function;
     TFunctionStatistics& added = functions_.emplace_back();
     added.main.key = std::string(name);
@@ -118,7 +131,7 @@ TFunctionStatistics& TRecordStatistics::FunctionNamed(std::string_view name)
 TReadingStatistics& TRecordStatistics::ReadingNamed(std::vector<TReadingStatistics>& readings, std::string_view name)
 {
     for (TReadingStatistics& reading : readings)
-        if (reading.key == name)
+        if (SameText(reading.key, name))
             return reading;
     TReadingStatistics& added = readings.emplace_back();
     added.key = std::string(name);

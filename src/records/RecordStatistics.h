@@ -63,7 +63,8 @@ private:
 
     const TTable& table_;
     std::string decimalSep_;
-    std::array<int, 6> fields_{};  // aMMode, aMValue, aMUnit, aSMode, aSValue, aSUnit; -1 when missing
+    std::array<int, 6> fields_{};  // aMMode, aMValue, aMUnit, aSMode, aSValue, aSUnit
+    bool valid_ = true;
     std::vector<TFunctionStatistics> functions_;
     std::optional<TNominal> nominal_;
     double tolerancePercent_ = 0.0;

@@ -33,6 +33,21 @@ constexpr std::array<UnitScale, 14> kUnitScales = {{
     {"%", 0, "%"},
 }};
 
+// Statistics read every row's units: a plain loop over these few bytes beats a call to memcmp per entry.
+const UnitScale* FindUnit(std::string_view text)
+{
+    for (const UnitScale& candidate : kUnitScales) {
+        if (candidate.text.size() != text.size())
+            continue;
+        std::size_t i = 0;
+        while (i < text.size() && candidate.text[i] == text[i])
+            ++i;
+        if (i == text.size())
+            return &candidate;
+    }
+    return nullptr;
+}
+
 bool AllDigits(std::string_view text)
 {
     for (const char c : text)
@@ -89,72 +104,93 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int& v
 
 }  // namespace
 
-std::optional<SiDigits> ReadSiDigits(std::string_view valueText, std::string_view unitText,
-                                     std::string_view decimalSep)
-{
-    const UnitScale* scale = nullptr;
-    for (const UnitScale& candidate : kUnitScales)
-        if (candidate.text == unitText)
-            scale = &candidate;
-    if (scale == nullptr || decimalSep.empty())
-        return std::nullopt;
+namespace {
 
-    SiDigits digits;
-    std::string_view text = valueText;
-    digits.negative = !text.empty() && text.front() == '-';
-    if (digits.negative)
+// The reading split at its decimal separator, before its digits are checked.
+struct SplitReading {
+    bool negative = false;
+    std::string_view whole;
+    std::string_view fraction;
+};
+
+std::optional<SplitReading> Split(std::string_view text, std::string_view decimalSep)
+{
+    SplitReading split;
+    split.negative = !text.empty() && text.front() == '-';
+    if (split.negative)
         text.remove_prefix(1);
-    digits.whole = text;
-    if (const std::size_t at = text.find(decimalSep); at != std::string_view::npos) {
-        digits.whole = text.substr(0, at);
-        digits.fraction = text.substr(at + decimalSep.size());
+    split.whole = text;
+    // Readings are a few bytes: a plain loop finds the usual one-byte separator sooner than a library call.
+    std::size_t at = std::string_view::npos;
+    if (decimalSep.size() == 1) {
+        for (std::size_t i = 0; i < text.size() && at == std::string_view::npos; ++i)
+            if (text[i] == decimalSep.front())
+                at = i;
+    } else {
+        at = text.find(decimalSep);
     }
-    if (digits.whole.empty() && digits.fraction.empty())
+    if (at != std::string_view::npos) {
+        split.whole = text.substr(0, at);
+        split.fraction = text.substr(at + decimalSep.size());
+    }
+    if (split.whole.empty() && split.fraction.empty())
         return std::nullopt;
-    if (!AllDigits(digits.whole) || !AllDigits(digits.fraction))
-        return std::nullopt;
-    digits.exponent = scale->exponent;
-    digits.unit = scale->siUnit;
-    return digits;
+    return split;
 }
+
+}  // namespace
 
 SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep)
 {
-    const std::optional<SiDigits> digits = ReadSiDigits(valueText, unitText, decimalSep);
-    if (!digits)
+    const UnitScale* scale = FindUnit(unitText);
+    if (scale == nullptr || decimalSep.empty())
         return {};
-    return {ShiftedDecimal(digits->negative, digits->whole, digits->fraction, digits->exponent),
-            std::string(digits->unit)};
+    const std::optional<SplitReading> split = Split(valueText, decimalSep);
+    if (!split || !AllDigits(split->whole) || !AllDigits(split->fraction))
+        return {};
+    return {ShiftedDecimal(split->negative, split->whole, split->fraction, scale->exponent),
+            std::string(scale->siUnit)};
 }
 
-double SiValue(const SiDigits& digits)
+std::optional<SiNumber> ReadingSiNumber(std::string_view valueText, std::string_view unitText,
+                                        std::string_view decimalSep)
 {
+    const UnitScale* scale = FindUnit(unitText);
+    if (scale == nullptr || decimalSep.empty())
+        return std::nullopt;
+    const std::optional<SplitReading> split = Split(valueText, decimalSep);
+    if (!split)
+        return std::nullopt;
+    // One pass checks the digits and gathers the first fifteen significant ones.
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    for (const std::string_view part : {split->whole, split->fraction})
+        for (const char c : part) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            if (significant > 0 || c != '0')
+                ++significant;
+            if (significant <= 15)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        }
     // Up to 15 digits and a power of ten up to 22 are exact doubles, and one multiplication or division
     // of exact operands rounds once: the nearest double, as reading the written decimal gives.
     constexpr std::array<double, 23> kPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::uint64_t mantissa = 0;
-    int significant = 0;
-    for (const std::string_view part : {digits.whole, digits.fraction})
-        for (const char c : part) {
-            if (significant > 0 || c != '0')
-                ++significant;
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
-            if (significant > 15)
-                break;
-        }
-    const long power = static_cast<long>(digits.exponent) - static_cast<long>(digits.fraction.size());
+    const long power = static_cast<long>(scale->exponent) - static_cast<long>(split->fraction.size());
+    double value = 0.0;
     if (significant <= 15 && power >= -22 && power <= 22) {
-        double value = static_cast<double>(mantissa);
+        value = static_cast<double>(mantissa);
         value = power >= 0 ? value * kPowers[static_cast<std::size_t>(power)]
                            : value / kPowers[static_cast<std::size_t>(-power)];
-        return digits.negative && mantissa != 0 ? -value : value;
+        if (split->negative && mantissa != 0)
+            value = -value;
+    } else {
+        const std::string text = ShiftedDecimal(split->negative, split->whole, split->fraction, scale->exponent);
+        std::from_chars(text.data(), text.data() + text.size(), value);
     }
-    const std::string text = ShiftedDecimal(digits.negative, digits.whole, digits.fraction, digits.exponent);
-    double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
+    return SiNumber{value, scale->siUnit};
 }
 
 std::string IsoLocalTime(const QDateTime& when)

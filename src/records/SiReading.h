@@ -20,22 +20,18 @@ struct SiReading {
 // separator makes every reading ambiguous, so no value is given then.
 SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep);
 
-// A reading as the meter's digits: sign, the digits before and after the separator, and the power of ten
-// that takes them to the SI unit. The views point into the texts that were read and the unit table.
-struct SiDigits {
-    bool negative = false;
-    std::string_view whole;
-    std::string_view fraction;
-    int exponent = 0;
-    std::string_view unit;  // as SiReading::unit
+// A reading's value as a double in SI base units, and that unit (as SiReading::unit, pointing into a table
+// of this module).
+struct SiNumber {
+    double value = 0.0;
+    std::string_view unit;
 };
 
-// What MainReadingSi reads, before it is written out; nothing where MainReadingSi gives no value.
-std::optional<SiDigits> ReadSiDigits(std::string_view valueText, std::string_view unitText,
-                                     std::string_view decimalSep);
-// The double nearest to the number MainReadingSi writes for these digits, so a figure computed from it
-// agrees with the exported value.
-double SiValue(const SiDigits& digits);
+// Reads a main or secondary reading as MainReadingSi does, giving the double nearest to the number that
+// MainReadingSi writes, so figures computed from it agree with the exported values; nothing where
+// MainReadingSi gives no value.
+std::optional<SiNumber> ReadingSiNumber(std::string_view valueText, std::string_view unitText,
+                                        std::string_view decimalSep);
 
 // ISO 8601 local time with its offset from UTC: "2026-12-10T14:03:07+01:00".
 std::string IsoLocalTime(const QDateTime& when);

@@ -23,7 +23,7 @@ double Parsed(const std::string& text)
     return value;
 }
 
-TEST(SiValue, IsTheDoubleOfTheNumberTheCsvExportWrites)
+TEST(ReadingSiNumber, IsTheDoubleOfTheNumberTheCsvExportWrites)
 {
     struct Case { const char* value; const char* unit; const char* sep; };
     const Case cases[] = {
@@ -38,14 +38,15 @@ TEST(SiValue, IsTheDoubleOfTheNumberTheCsvExportWrites)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.value) + " " + c.unit);
         const SiReading csv = MainReadingSi(c.value, c.unit, c.sep);
-        const std::optional<SiDigits> digits = ReadSiDigits(c.value, c.unit, c.sep);
-        ASSERT_TRUE(digits.has_value());
-        EXPECT_EQ(digits->unit, csv.unit);
-        EXPECT_EQ(SiValue(*digits), Parsed(csv.value)) << csv.value;
+        const std::optional<SiNumber> number = ReadingSiNumber(c.value, c.unit, c.sep);
+        ASSERT_TRUE(number.has_value());
+        EXPECT_EQ(number->unit, csv.unit);
+        EXPECT_EQ(number->value, Parsed(csv.value)) << csv.value;
     }
     for (const char* notANumber : {"OL", "-", "", "1.2.3", "1,234"})
-        EXPECT_FALSE(ReadSiDigits(notANumber, "nF", ".").has_value()) << notANumber;
-    EXPECT_FALSE(ReadSiDigits("1.234", "furlong", ".").has_value());
+        EXPECT_FALSE(ReadingSiNumber(notANumber, "nF", ".").has_value()) << notANumber;
+    EXPECT_FALSE(ReadingSiNumber("1.234", "furlong", ".").has_value());
+    EXPECT_FALSE(ReadingSiNumber("1.234", "nF", "").has_value());
 }
 
 TEST(FormatSi, FourSignificantDigitsWithThePrefixThatFits)

@@ -1,0 +1,113 @@
+// The statistics of the record table: a full recomputation of 1,000,000 rows (after Open or Clear) against
+// its budget of 100 ms, and the cost of one new row with 1,000 and 1,000,000 rows seen (constant).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "records/RecordStatistics.h"
+#include "records/RecordTable.h"
+
+using namespace korvex;
+
+namespace {
+
+// Readings as a day of logging leaves them: capacitors with D, inductors with Q, resistors with θ, an
+// overload now and then.
+void FillTable(TTable& table, int rows)
+{
+    static const char* const modes[] = {"Cs", "Cp", "Ls", "Rs"};
+    static const char* const units[] = {"nF", "uF", "uH", "KOhm"};
+    static const char* const subModes[] = {"D", "D", "Q", "?"};
+    static const char* const subUnits[] = {"", "", "", "Deg"};
+    table.DisableControls();
+    for (int i = table.RecordCount(); i < rows; ++i) {
+        const std::size_t f = static_cast<std::size_t>(i % 4);
+        std::string value = std::to_string(1000 + i % 9000);
+        value.insert(1, ".");
+        table.Append();
+        table.SetInteger(rfNO, i + 1);
+        table.SetText(rfTime, "2026-12-10 14:03:07");
+        table.SetText(rfMMode, modes[f]);
+        table.SetText(rfMValue, i % 97 == 0 ? std::string("OL") : value);
+        table.SetText(rfMUnit, units[f]);
+        table.SetText(rfSMode, subModes[f]);
+        table.SetText(rfSValue, f == 3 ? "-" + std::to_string(i % 90) + ".5" : "0.0" + std::to_string(i % 100));
+        table.SetText(rfSUnit, subUnits[f]);
+        table.SetText(rfFreq, "1KHz");
+        table.Post();
+    }
+    table.EnableControls();
+}
+
+TTable& MillionRows()
+{
+    static TTable table = [] {
+        TTable t = CreateRecordTable();
+        FillTable(t, 1000000);
+        return t;
+    }();
+    return table;
+}
+
+double g_recomputeMs = 0;
+
+void BM_RecomputeMillionRows(benchmark::State& state)
+{
+    TTable& table = MillionRows();
+    TRecordStatistics statistics(table, ".");
+    double totalMs = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        statistics.Recompute(table.RecordCount());
+        totalMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        benchmark::DoNotOptimize(statistics.Functions().data());
+    }
+    g_recomputeMs = totalMs / static_cast<double>(state.iterations());
+    state.counters["rows"] = table.RecordCount();
+}
+BENCHMARK(BM_RecomputeMillionRows)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+std::map<int, double> g_addNs;
+
+void BM_AddRow(benchmark::State& state)
+{
+    const int seen = static_cast<int>(state.range(0));
+    TTable& table = MillionRows();
+    TRecordStatistics statistics(table, ".");
+    statistics.Recompute(seen);
+    int row = seen;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        // The last rows again once the table's end is reached: the cost does not depend on which row.
+        if (row == table.RecordCount())
+            row = table.RecordCount() - 1000;
+        statistics.Add(row++);
+    }
+    g_addNs[seen] = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
+                    static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_AddRow)->Arg(1000)->Arg(999000)->Iterations(100000);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (g_recomputeMs > 0)
+        std::printf("recomputation of 1000000 rows: %.1f ms, %.2f of the 100 ms budget\n", g_recomputeMs,
+                    g_recomputeMs / 100.0);
+    if (g_addNs.size() == 2)
+        std::printf("one new row: %.0f ns with 1000 rows seen, %.2fx that with 999000\n", g_addNs[1000],
+                    g_addNs[999000] / g_addNs[1000]);
+    return 0;
+}
