@@ -48,6 +48,7 @@ public:
     // Checks main readings against nominal ± tolerance from now on (Recompute to cover the rows seen);
     // nothing to stop checking.
     void SetTolerance(std::optional<TNominal> nominal, double tolerancePercent);
+    const std::optional<TNominal>& Nominal() const { return nominal_; }
 
     const std::vector<TFunctionStatistics>& Functions() const { return functions_; }
     // The function the nominal is for: of those in the nominal's unit (any, for a nominal without one),
