@@ -306,6 +306,8 @@ QFrame* TfrmMain::CreateToolBar4()
     m_btnRecordPrint = MakeToolButton("btnRecordPrint", bar, 10, "Print");
     m_btnRecordStatistics = MakeToolButton("btnRecordStatistics", bar, 0, "Statistics");
     m_btnRecordStatistics->setIcon(StatisticsImage());
+    // Narrows first when the left column is made narrow, so the bar needs no more width than before it.
+    m_btnRecordStatistics->setMinimumWidth(1);
     m_btnRecordFly = MakeToolButton("btnRecordFly", bar, 14, nullptr);
     m_btnGridZoomout = MakeToolButton("btnGridZoomout", bar, 15, nullptr);
     m_btnGridZoomout->hide();
