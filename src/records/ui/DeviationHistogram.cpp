@@ -15,7 +15,7 @@ const QColor Axis(0, 0, 0);
 
 QString PercentText(double percent)
 {
-    return QString::number(percent, 'g', 3) + QStringLiteral(" %");
+    return (percent > 0 ? QStringLiteral("+") : QString()) + QString::number(percent, 'g', 3) + QStringLiteral(" %");
 }
 
 }  // namespace
@@ -29,14 +29,17 @@ void TDeviationHistogram::SetCheck(const TToleranceCheck* check)
 {
     std::vector<std::int64_t> bins;
     double tolerance = 0.0;
+    double binWidth = 0.0;
     if (check) {
         bins = check->Bins();
         tolerance = check->TolerancePercent();
+        binWidth = check->BinWidth();
     }
-    if (bins == bins_ && tolerance == tolerance_)
+    if (bins == bins_ && tolerance == tolerance_ && binWidth == binWidth_)
         return;
     bins_ = std::move(bins);
     tolerance_ = tolerance;
+    binWidth_ = binWidth;
     update();
 }
 
@@ -72,7 +75,10 @@ void TDeviationHistogram::paintEvent(QPaintEvent*)
         }
         p.setPen(Axis);
         p.drawLine(plot.left(), plot.bottom() + 1, plot.right(), plot.bottom() + 1);
-        p.drawText(QRect(plot.left(), 0, plot.width(), text), Qt::AlignLeft, QString::number(highest));
+        p.drawText(QRect(plot.left(), 0, plot.width(), text), Qt::AlignLeft,
+                   highest == 1 ? QStringLiteral("1 reading") : QStringLiteral("%1 readings").arg(highest));
+        p.drawText(QRect(plot.left(), 0, plot.width(), text), Qt::AlignRight,
+                   QStringLiteral("bins of %1 %").arg(binWidth_));
         const int below = plot.bottom() + 3;
         const double bandLeft = slotLeft(1);
         const double bandRight = slotLeft(static_cast<int>(bins_.size()) - 2) + slot;

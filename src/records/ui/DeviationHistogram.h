@@ -27,6 +27,7 @@ protected:
 private:
     std::vector<std::int64_t> bins_;
     double tolerance_ = 0.0;
+    double binWidth_ = 0.0;
 };
 
 }  // namespace korvex

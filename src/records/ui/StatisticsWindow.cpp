@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -67,14 +68,17 @@ TStatisticsWindow::TStatisticsWindow(const TTable& table, QAbstractItemModel& ro
                                                QStringLiteral("Minimum"), QStringLiteral("Maximum"),
                                                QStringLiteral("Mean"), QStringLiteral("Std. deviation")});
     grdStatistics_->verticalHeader()->hide();
+    grdStatistics_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grdStatistics_->verticalHeader()->setDefaultSectionSize(grdStatistics_->fontMetrics().height() + 6);
     grdStatistics_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdStatistics_->setSelectionMode(QAbstractItemView::NoSelection);
     grdStatistics_->setWordWrap(false);
     // Fixed widths: sizing columns to their contents would measure every cell at each refresh.
     const int figure = grdStatistics_->fontMetrics().horizontalAdvance(QStringLiteral("-000.0 m\u03A9")) + 12;
     const int narrow = grdStatistics_->fontMetrics().horizontalAdvance(QStringLiteral("Over range")) + 12;
+    const int spread = grdStatistics_->fontMetrics().horizontalAdvance(QStringLiteral("Std. deviation")) + 12;
     for (int c = 0; c < ColumnCount; ++c)
-        grdStatistics_->setColumnWidth(c, c < colMinimum ? narrow : figure);
+        grdStatistics_->setColumnWidth(c, c < colMinimum ? narrow : c == colStdDev ? std::max(figure, spread) : figure);
     grdStatistics_->horizontalHeader()->setStretchLastSection(true);
     column->addWidget(grdStatistics_, 1);
 
@@ -308,7 +312,13 @@ void TStatisticsWindow::RememberEntries() const
 
 void TStatisticsWindow::PlaceBesideParent()
 {
-    resize(640, 460);
+    // Wide enough for every column beside the grid's scroll bar.
+    int columns = 0;
+    for (int c = 0; c < ColumnCount; ++c)
+        columns += grdStatistics_->columnWidth(c);
+    const int scrollBar = grdStatistics_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grdStatistics_);
+    const QMargins margins = layout()->contentsMargins();
+    resize(columns + scrollBar + 2 * grdStatistics_->frameWidth() + margins.left() + margins.right() + 4, 480);
     const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
     if (!owner)
         return;

@@ -18,6 +18,8 @@
 #include <QEventLoop>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QLineEdit>
 #include <QToolButton>
@@ -105,6 +107,9 @@ int PrintPreviewPictures(const QString& picture, const QString& pdf, int rows)
 // side on the desktop's colour (without a window manager they would overlap).
 int StatisticsPicture(const QString& picture, int seconds, const QString& nominal, const QString& tolerance)
 {
+    // The window's remembered place and entries are the user's: the picture neither takes nor changes them.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     korvex::TfrmMain window;
     window.show();
     window.btnConnect()->click();
@@ -112,7 +117,7 @@ int StatisticsPicture(const QString& picture, int seconds, const QString& nomina
     korvex::TStatisticsWindow* statistics = window.frmStatistics();
     statistics->edtNominal()->setText(nominal);
     statistics->edtTolerance()->setText(tolerance);
-    statistics->resize(660, window.height());
+    statistics->resize(statistics->width(), window.height());
     QEventLoop running;
     QTimer::singleShot(seconds * 1000, &running, &QEventLoop::quit);
     running.exec();
