@@ -102,10 +102,6 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int& v
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // The reading split at its decimal separator, before its digits are checked.
 struct SplitReading {
     bool negative = false;

@@ -298,7 +298,9 @@ void TTable::Texts(int row, std::span<const int> fields, std::span<std::string_v
         throw std::out_of_range("Fewer texts than fields");
     int previous = -1;
     for (const int field : fields) {
-        if (field <= previous || field >= FieldCount() || m_fields[static_cast<std::size_t>(field)].type != FieldType::Text)
+        const bool text = field > previous && field < FieldCount() &&
+                          m_fields[static_cast<std::size_t>(field)].type == FieldType::Text;
+        if (!text)
             throw std::logic_error("Texts takes text fields in ascending order");
         previous = field;
     }

@@ -1,5 +1,6 @@
 #include "records/ui/DeviationHistogram.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <algorithm>
 
@@ -15,7 +16,9 @@ const QColor Axis(0, 0, 0);
 
 QString PercentText(double percent)
 {
-    return (percent > 0 ? QStringLiteral("+") : QString()) + QString::number(percent, 'g', 3) + QStringLiteral(" %");
+    // In the system's decimal separator, as the readings are.
+    return (percent > 0 ? QStringLiteral("+") : QString()) + QLocale::system().toString(percent, 'g', 3) +
+           QStringLiteral(" %");
 }
 
 }  // namespace
@@ -78,7 +81,7 @@ void TDeviationHistogram::paintEvent(QPaintEvent*)
         p.drawText(QRect(plot.left(), 0, plot.width(), text), Qt::AlignLeft,
                    highest == 1 ? QStringLiteral("1 reading") : QStringLiteral("%1 readings").arg(highest));
         p.drawText(QRect(plot.left(), 0, plot.width(), text), Qt::AlignRight,
-                   QStringLiteral("bins of %1 %").arg(binWidth_));
+                   QStringLiteral("bins of %1 %").arg(QLocale::system().toString(binWidth_, 'g', 3)));
         const int below = plot.bottom() + 3;
         const double bandLeft = slotLeft(1);
         const double bandRight = slotLeft(static_cast<int>(bins_.size()) - 2) + slot;
