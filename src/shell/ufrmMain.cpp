@@ -780,6 +780,8 @@ void TfrmMain::btnRecordFlyClick()
         return;
     m_btnRecordFly->hide();
     m_btnGridZoomout->show();
+    // The view is modal: a statistics window opened from it could take no input until the view ends.
+    m_btnRecordStatistics->setEnabled(false);
     QHeaderView* columns = m_DBGrid1->horizontalHeader();
     std::vector<int> widths;
     for (int c = 0; c < columns->count(); ++c)
@@ -791,6 +793,7 @@ void TfrmMain::btnRecordFlyClick()
         activateWindow();
         m_btnRecordFly->show();
         m_btnGridZoomout->hide();
+        m_btnRecordStatistics->setEnabled(true);
         AfterFullWindow();
     });
     for (int c = 0; c < columns->count() && c < static_cast<int>(std::size(GridViewColumnWidths)); ++c)

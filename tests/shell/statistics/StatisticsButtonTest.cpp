@@ -8,6 +8,7 @@
 #include "meter/MeterState.h"
 #include "records/RecordStatistics.h"
 #include "records/ui/StatisticsWindow.h"
+#include "shell/uMySuper.h"
 #include "shell/ufrmMain.h"
 
 namespace korvex {
@@ -52,6 +53,20 @@ TEST(StatisticsButton, AfterPrintOpensOneWindowBesideTheMainWindowThatFollowsLog
     button->click();
     EXPECT_EQ(window.frmStatistics(), statistics);
     EXPECT_TRUE(statistics->isVisible());
+}
+
+// The grid's full-window view is modal: a window opened from it would take no input until the view ends.
+TEST(StatisticsButton, IsOffWhileTheGridIsInItsFullWindowView)
+{
+    TfrmMain window;
+    window.show();
+    bool enabledInView = true;
+    {
+        TFullWindowShowStep step([&](TfrmSuperContainer&) { enabledInView = window.btnRecordStatistics()->isEnabled(); });
+        window.btnRecordFlyClick();
+    }
+    EXPECT_FALSE(enabledInView);
+    EXPECT_TRUE(window.btnRecordStatistics()->isEnabled());
 }
 
 }  // namespace
