@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QTime>
 #include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdlib>
 
 namespace korvex {
@@ -30,6 +32,21 @@ constexpr std::array<UnitScale, 14> kUnitScales = {{
     {"Deg", 0, "deg"},
     {"%", 0, "%"},
 }};
+
+// Statistics read every row's units: a plain loop over these few bytes beats a call to memcmp per entry.
+const UnitScale* FindUnit(std::string_view text)
+{
+    for (const UnitScale& candidate : kUnitScales) {
+        if (candidate.text.size() != text.size())
+            continue;
+        std::size_t i = 0;
+        while (i < text.size() && candidate.text[i] == text[i])
+            ++i;
+        if (i == text.size())
+            return &candidate;
+    }
+    return nullptr;
+}
 
 bool AllDigits(std::string_view text)
 {
@@ -85,32 +102,91 @@ bool ReadDigits(std::string_view text, std::size_t at, std::size_t count, int& v
     return true;
 }
 
+// The reading split at its decimal separator, before its digits are checked.
+struct SplitReading {
+    bool negative = false;
+    std::string_view whole;
+    std::string_view fraction;
+};
+
+std::optional<SplitReading> Split(std::string_view text, std::string_view decimalSep)
+{
+    SplitReading split;
+    split.negative = !text.empty() && text.front() == '-';
+    if (split.negative)
+        text.remove_prefix(1);
+    split.whole = text;
+    // Readings are a few bytes: a plain loop finds the usual one-byte separator sooner than a library call.
+    std::size_t at = std::string_view::npos;
+    if (decimalSep.size() == 1) {
+        for (std::size_t i = 0; i < text.size() && at == std::string_view::npos; ++i)
+            if (text[i] == decimalSep.front())
+                at = i;
+    } else {
+        at = text.find(decimalSep);
+    }
+    if (at != std::string_view::npos) {
+        split.whole = text.substr(0, at);
+        split.fraction = text.substr(at + decimalSep.size());
+    }
+    if (split.whole.empty() && split.fraction.empty())
+        return std::nullopt;
+    return split;
+}
+
 }  // namespace
 
 SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep)
 {
-    const UnitScale* scale = nullptr;
-    for (const UnitScale& candidate : kUnitScales)
-        if (candidate.text == unitText)
-            scale = &candidate;
+    const UnitScale* scale = FindUnit(unitText);
     if (scale == nullptr || decimalSep.empty())
         return {};
+    const std::optional<SplitReading> split = Split(valueText, decimalSep);
+    if (!split || !AllDigits(split->whole) || !AllDigits(split->fraction))
+        return {};
+    return {ShiftedDecimal(split->negative, split->whole, split->fraction, scale->exponent),
+            std::string(scale->siUnit)};
+}
 
-    std::string_view text = valueText;
-    const bool negative = !text.empty() && text.front() == '-';
-    if (negative)
-        text.remove_prefix(1);
-    std::string_view whole = text;
-    std::string_view fraction;
-    if (const std::size_t at = text.find(decimalSep); at != std::string_view::npos) {
-        whole = text.substr(0, at);
-        fraction = text.substr(at + decimalSep.size());
+std::optional<SiNumber> ReadingSiNumber(std::string_view valueText, std::string_view unitText,
+                                        std::string_view decimalSep)
+{
+    const UnitScale* scale = FindUnit(unitText);
+    if (scale == nullptr || decimalSep.empty())
+        return std::nullopt;
+    const std::optional<SplitReading> split = Split(valueText, decimalSep);
+    if (!split)
+        return std::nullopt;
+    // One pass checks the digits and gathers the first fifteen significant ones.
+    std::uint64_t mantissa = 0;
+    int significant = 0;
+    for (const std::string_view part : {split->whole, split->fraction})
+        for (const char c : part) {
+            if (c < '0' || c > '9')
+                return std::nullopt;
+            if (significant > 0 || c != '0')
+                ++significant;
+            if (significant <= 15)
+                mantissa = mantissa * 10 + static_cast<std::uint64_t>(c - '0');
+        }
+    // Up to 15 digits and a power of ten up to 22 are exact doubles, and one multiplication or division
+    // of exact operands rounds once: the nearest double, as reading the written decimal gives.
+    constexpr std::array<double, 23> kPowers = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const long power = static_cast<long>(scale->exponent) - static_cast<long>(split->fraction.size());
+    double value = 0.0;
+    if (significant <= 15 && power >= -22 && power <= 22) {
+        value = static_cast<double>(mantissa);
+        value = power >= 0 ? value * kPowers[static_cast<std::size_t>(power)]
+                           : value / kPowers[static_cast<std::size_t>(-power)];
+        if (split->negative && mantissa != 0)
+            value = -value;
+    } else {
+        const std::string text = ShiftedDecimal(split->negative, split->whole, split->fraction, scale->exponent);
+        std::from_chars(text.data(), text.data() + text.size(), value);
     }
-    if (whole.empty() && fraction.empty())
-        return {};
-    if (!AllDigits(whole) || !AllDigits(fraction))
-        return {};
-    return {ShiftedDecimal(negative, whole, fraction, scale->exponent), std::string(scale->siUnit)};
+    return SiNumber{value, scale->siUnit};
 }
 
 std::string IsoLocalTime(const QDateTime& when)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,19 @@ struct SiReading {
 // the digits the meter sent, shifted by the unit's power of ten, so no rounding creeps in. An empty
 // separator makes every reading ambiguous, so no value is given then.
 SiReading MainReadingSi(std::string_view valueText, std::string_view unitText, std::string_view decimalSep);
+
+// A reading's value as a double in SI base units, and that unit (as SiReading::unit, pointing into a table
+// of this module).
+struct SiNumber {
+    double value = 0.0;
+    std::string_view unit;
+};
+
+// Reads a main or secondary reading as MainReadingSi does, giving the double nearest to the number that
+// MainReadingSi writes, so figures computed from it agree with the exported values; nothing where
+// MainReadingSi gives no value.
+std::optional<SiNumber> ReadingSiNumber(std::string_view valueText, std::string_view unitText,
+                                        std::string_view decimalSep);
 
 // ISO 8601 local time with its offset from UTC: "2026-12-10T14:03:07+01:00".
 std::string IsoLocalTime(const QDateTime& when);

@@ -291,6 +291,42 @@ std::string_view TTable::Text(int row, int field) const
     return {text, length};
 }
 
+void TTable::Texts(int row, std::span<const int> fields, std::span<std::string_view> out) const
+{
+    CheckRow(row);
+    if (out.size() < fields.size())
+        throw std::out_of_range("Fewer texts than fields");
+    int previous = -1;
+    for (const int field : fields) {
+        const bool text = field > previous && field < FieldCount() &&
+                          m_fields[static_cast<std::size_t>(field)].type == FieldType::Text;
+        if (!text)
+            throw std::logic_error("Texts takes text fields in ascending order");
+        previous = field;
+    }
+    const char* mask = RowBytes(row);
+    auto present = [mask](std::size_t i) { return (static_cast<unsigned char>(mask[i / 8]) >> (i % 8)) & 1u; };
+    const char* at = mask + NullMaskSize(m_fields.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; next < fields.size(); ++i) {
+        const bool wanted = static_cast<std::size_t>(fields[next]) == i;
+        if (!present(i)) {
+            if (wanted)
+                out[next++] = {};
+            continue;
+        }
+        if (m_fields[i].type == FieldType::Integer) {
+            at += sizeof(std::int32_t);
+            continue;
+        }
+        std::size_t length = 0;
+        const char* text = ReadLength(at, length);
+        if (wanted)
+            out[next++] = {text, length};
+        at = text + length;
+    }
+}
+
 bool TTable::IsNull(int row, int field) const
 {
     CheckRow(row);

@@ -68,6 +68,9 @@ public:
     // Reading an integer field as text or a text field as integer throws std::logic_error.
     std::int32_t Integer(int row, int field) const;
     std::string_view Text(int row, int field) const;
+    // Text of each of `fields` (text fields, in ascending order) in one pass over the row, for a reader
+    // that takes several fields of every row.
+    void Texts(int row, std::span<const int> fields, std::span<std::string_view> out) const;
     bool IsNull(int row, int field) const;
 
     // Removes every row and the list of pending changes.

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <functional>
 
 // The icon's pictures live in a static library, whose resources register only when asked for by name.
 static void InitApplicationIconResource()
@@ -102,6 +103,24 @@ void Printer(QPainter& p)
     p.fillRect(QRectF(6, 12, 4, 1), QColor(128, 128, 128));
 }
 
+void Histogram(QPainter& p)
+{
+    p.setPen(Qt::NoPen);
+    // Whole-pixel bars stay sharp at 16 pixels.
+    const QRectF bars[] = {{2, 11, 2, 3}, {5, 7, 2, 7}, {8, 4, 2, 10}, {11, 8, 2, 6}};
+    for (const QRectF& bar : bars)
+        p.fillRect(bar, ArrowBlue);
+    p.setPen(QPen(Outline, 1));
+    p.drawLine(QPointF(0.5, 14.5), QPointF(15.5, 14.5));
+    QPainterPath curve;
+    curve.moveTo(1, 13);
+    curve.cubicTo(5, 13, 6, 2, 9, 2);
+    curve.cubicTo(12, 2, 12, 13, 15, 13);
+    p.setPen(QPen(QColor(192, 0, 0), 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(curve);
+}
+
 void Go(QPainter& p)
 {
     QFont font(QStringLiteral("DejaVu Sans"));
@@ -143,17 +162,35 @@ void PaintToolImageAt16(QPainter& p, int index)
     }
 }
 
-}  // namespace
-
-QPixmap PaintToolImage(int index, int size)
+QPixmap PaintAt16(int size, const std::function<void(QPainter&)>& paint)
 {
     QPixmap picture(size, size);
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 16.0, size / 16.0);
-    PaintToolImageAt16(p, index);
+    paint(p);
     return picture;
+}
+
+}  // namespace
+
+QPixmap PaintToolImage(int index, int size)
+{
+    return PaintAt16(size, [index](QPainter& p) { PaintToolImageAt16(p, index); });
+}
+
+QPixmap PaintStatisticsImage(int size)
+{
+    return PaintAt16(size, Histogram);
+}
+
+QIcon StatisticsImage()
+{
+    QIcon icon;
+    icon.addPixmap(PaintStatisticsImage(16));
+    icon.addPixmap(PaintStatisticsImage(32));
+    return icon;
 }
 
 QIcon ToolImage(int index)

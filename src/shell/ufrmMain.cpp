@@ -36,6 +36,7 @@
 #include "records/ui/RecordReport.h"
 #include "records/RecordGridModel.h"
 #include "records/ui/RecordSampling.h"
+#include "records/ui/StatisticsWindow.h"
 #include "records/RecordTable.h"
 #include "meter/Windows1252.h"
 #include "widgets/CControls.h"
@@ -193,6 +194,7 @@ TfrmMain::~TfrmMain()
     m_CP21101.reset();
     m_CComm1.reset();
     m_chartToolBar.reset();
+    delete m_frmStatistics;
     m_DBGrid1->setModel(nullptr);
     m_gridModel.reset();
 }
@@ -302,11 +304,15 @@ QFrame* TfrmMain::CreateToolBar4()
     m_btnRecordOpen = MakeToolButton("btnRecordOpen", bar, 8, "Open");
     m_btnRecordSave = MakeToolButton("btnRecordSave", bar, 5, "Save");
     m_btnRecordPrint = MakeToolButton("btnRecordPrint", bar, 10, "Print");
+    m_btnRecordStatistics = MakeToolButton("btnRecordStatistics", bar, 0, "Statistics");
+    m_btnRecordStatistics->setIcon(StatisticsImage());
+    // Narrows first when the left column is made narrow, so the bar needs no more width than before it.
+    m_btnRecordStatistics->setMinimumWidth(1);
     m_btnRecordFly = MakeToolButton("btnRecordFly", bar, 14, nullptr);
     m_btnGridZoomout = MakeToolButton("btnGridZoomout", bar, 15, nullptr);
     m_btnGridZoomout->hide();
-    for (QToolButton* button : {m_btnRecordNew, m_btnRecordOpen, m_btnRecordSave, m_btnRecordPrint, m_btnRecordFly,
-                                m_btnGridZoomout})
+    for (QToolButton* button : {m_btnRecordNew, m_btnRecordOpen, m_btnRecordSave, m_btnRecordPrint,
+                                m_btnRecordStatistics, m_btnRecordFly, m_btnGridZoomout})
         row->addWidget(button);
     row->addStretch(1);
     return bar;
@@ -417,6 +423,7 @@ void TfrmMain::ConnectHandlers()
     connect(m_btnRecordOpen, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordOpenClick));
     connect(m_btnRecordSave, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordSaveClick));
     connect(m_btnRecordPrint, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordPrintClick));
+    connect(m_btnRecordStatistics, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordStatisticsClick));
     connect(m_btnRecordFly, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnRecordFlyClick));
     connect(m_btnGridZoomout, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnGridZoomoutClick));
     connect(m_btnFly, &QToolButton::clicked, this, Guarded(this, &TfrmMain::btnFlyClick));
@@ -756,6 +763,15 @@ void TfrmMain::btnRecordPrintClick()
     m_frxReport1->ShowReport(DialogOwner());
 }
 
+// Not modal: the window stays open beside the table while logging goes on, and closing it only hides it.
+void TfrmMain::btnRecordStatisticsClick()
+{
+    if (!m_frmStatistics)
+        m_frmStatistics = new TStatisticsWindow(*m_cds1, *m_gridModel, m_state.DecimalSep, this);
+    m_frmStatistics->show();
+    m_frmStatistics->raise();
+    m_frmStatistics->activateWindow();
+}
 
 void TfrmMain::btnRecordFlyClick()
 {
@@ -764,6 +780,8 @@ void TfrmMain::btnRecordFlyClick()
         return;
     m_btnRecordFly->hide();
     m_btnGridZoomout->show();
+    // The view is modal: a statistics window opened from it could take no input until the view ends.
+    m_btnRecordStatistics->setEnabled(false);
     QHeaderView* columns = m_DBGrid1->horizontalHeader();
     std::vector<int> widths;
     for (int c = 0; c < columns->count(); ++c)
@@ -775,6 +793,7 @@ void TfrmMain::btnRecordFlyClick()
         activateWindow();
         m_btnRecordFly->show();
         m_btnGridZoomout->hide();
+        m_btnRecordStatistics->setEnabled(true);
         AfterFullWindow();
     });
     for (int c = 0; c < columns->count() && c < static_cast<int>(std::size(GridViewColumnWidths)); ++c)

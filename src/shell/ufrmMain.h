@@ -30,6 +30,7 @@ class TMeterPanel;
 class TRecordGridModel;
 class TRecordReport;
 class TRecordSampling;
+class TStatisticsWindow;
 class TTable;
 
 // The main window frmMain: holds every control, owns the meter state and its decoder, and mirrors the
@@ -76,6 +77,9 @@ public:
     QToolButton* btnRecordOpen() const { return m_btnRecordOpen; }
     QToolButton* btnRecordSave() const { return m_btnRecordSave; }
     QToolButton* btnRecordPrint() const { return m_btnRecordPrint; }
+    QToolButton* btnRecordStatistics() const { return m_btnRecordStatistics; }
+    // The statistics window, once the button has opened it.
+    TStatisticsWindow* frmStatistics() const { return m_frmStatistics; }
     QToolButton* btnRecordFly() const { return m_btnRecordFly; }
     QToolButton* btnGridZoomout() const { return m_btnGridZoomout; }
     QTableView* DBGrid1() const { return m_DBGrid1; }
@@ -121,6 +125,7 @@ public slots:
     void btnRecordOpenClick();
     void btnRecordSaveClick();
     void btnRecordPrintClick();
+    void btnRecordStatisticsClick();
     void btnRecordFlyClick();
     void btnGridZoomoutClick();
     void btnFlyClick();
@@ -187,6 +192,8 @@ private:
     QToolButton* m_btnRecordOpen = nullptr;
     QToolButton* m_btnRecordSave = nullptr;
     QToolButton* m_btnRecordPrint = nullptr;
+    QToolButton* m_btnRecordStatistics = nullptr;
+    TStatisticsWindow* m_frmStatistics = nullptr;
     QToolButton* m_btnRecordFly = nullptr;
     QToolButton* m_btnGridZoomout = nullptr;
     QTableView* m_DBGrid1 = nullptr;

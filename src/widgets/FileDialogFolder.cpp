@@ -3,19 +3,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
+
+#include "widgets/UserSettings.h"
 
 namespace korvex {
 namespace {
 
 const QString FolderKey = QStringLiteral("FileDialogs/LastFolder");
-
-// Named here rather than by the application's name, which would also change the titles that use it.
-QSettings UserSettings()
-{
-    return QSettings(QSettings::UserScope, QStringLiteral("korvex"), QStringLiteral("korvex-lcr"));
-}
 
 QString DocumentsFolder()
 {

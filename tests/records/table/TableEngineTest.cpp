@@ -101,6 +101,31 @@ TEST(TableEngine, FieldsNotSetHoldNoValue)
     EXPECT_TRUE(t.IsNull(1, 2)) << "a new edit row starts empty";
 }
 
+TEST(TableEngine, TextsOfSeveralFieldsInOnePassReadAsTextDoes)
+{
+    TTable t({{"a", FieldType::Text, 5}, {"n", FieldType::Integer, 0}, {"b", FieldType::Text, 5},
+              {"c", FieldType::Text, 5}, {"d", FieldType::Text, 5}});
+    t.Append();
+    t.SetText(0, "one");
+    t.SetInteger(1, 7);
+    t.SetText(3, "");
+    t.SetText(4, "four");
+    t.Post();
+    const int fields[] = {0, 2, 3, 4};
+    std::string_view texts[4] = {"x", "x", "x", "x"};
+    t.Texts(0, fields, texts);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(texts[i], t.Text(0, fields[i])) << fields[i];
+
+    const int unordered[] = {2, 0};
+    EXPECT_THROW(t.Texts(0, unordered, texts), std::logic_error);
+    const int integer[] = {1};
+    EXPECT_THROW(t.Texts(0, integer, texts), std::logic_error);
+    const int missing[] = {5};
+    EXPECT_THROW(t.Texts(0, missing, texts), std::logic_error);
+    EXPECT_THROW(t.Texts(1, fields, texts), std::out_of_range);
+}
+
 TEST(TableEngine, TextIntoIntegerFieldMustBeAWholeNumber)
 {
     struct Case {

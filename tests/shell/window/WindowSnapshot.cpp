@@ -9,11 +9,18 @@
 //   korvex_window_snapshot --print <preview.png> <report.pdf> <rows>  (records that many readings, clicks
 //                                                             Print, saves the report as PDF and a picture of
 //                                                             the preview)
+//   korvex_window_snapshot --stats <both.png> <seconds> <nominal> <tolerance>
+//                                                            (as --live with the statistics window open and
+//                                                             that check entered; the picture shows both
+//                                                             windows side by side)
 #include <QApplication>
 #include <QEventLoop>
 #include <QPainter>
 #include <QScreen>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QLineEdit>
 #include <QToolButton>
 #include <QStringList>
 #include <cstdio>
@@ -23,6 +30,7 @@
 #include "display/DisplayPictures.h"
 #include "links/uCP2110.h"
 #include "records/ui/RecordReport.h"
+#include "records/ui/StatisticsWindow.h"
 #include "report/PdfExport.h"
 #include "report/ReportPreview.h"
 #include "shell/ImageList.h"
@@ -94,6 +102,38 @@ int PrintPreviewPictures(const QString& picture, const QString& pdf, int rows)
     return saved ? 0 : 1;
 }
 
+// Runs on the meter with the statistics window open and the check entered, then draws both windows side by
+// side on the desktop's colour (without a window manager they would overlap).
+int StatisticsPicture(const QString& picture, int seconds, const QString& nominal, const QString& tolerance)
+{
+    // The window's remembered place and entries are the user's: the picture neither takes nor changes them.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    korvex::TfrmMain window;
+    window.show();
+    window.btnConnect()->click();
+    window.btnRecordStatistics()->click();
+    korvex::TStatisticsWindow* statistics = window.frmStatistics();
+    statistics->edtNominal()->setText(nominal);
+    statistics->edtTolerance()->setText(tolerance);
+    statistics->resize(statistics->width(), window.height());
+    QEventLoop running;
+    QTimer::singleShot(seconds * 1000, &running, &QEventLoop::quit);
+    running.exec();
+    statistics->Refresh();
+    const QPixmap main = window.grab();
+    const QPixmap beside = statistics->grab();
+    window.CP21101().Disconnect();
+    const int gap = 12;
+    QImage both(main.width() + gap + beside.width(), std::max(main.height(), beside.height()), QImage::Format_RGB32);
+    both.fill(QColor(58, 110, 165));
+    QPainter p(&both);
+    p.drawPixmap(0, 0, main);
+    p.drawPixmap(main.width() + gap, 0, beside);
+    p.end();
+    return both.save(picture) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -104,6 +144,8 @@ int main(int argc, char** argv)
         return PictureSheet().save(args[2]) ? 0 : 1;
     if (args.size() >= 5 && args[1] == QLatin1String("--print"))
         return PrintPreviewPictures(args[2], args[3], args[4].toInt());
+    if (args.size() >= 6 && args[1] == QLatin1String("--stats"))
+        return StatisticsPicture(args[2], args[3].toInt(), args[4], args[5]);
     if (args.size() >= 4 && args[1] == QLatin1String("--live")) {
         korvex::TfrmMain window;
         window.show();
