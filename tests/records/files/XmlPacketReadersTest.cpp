@@ -78,11 +78,6 @@ QByteArray Field(const char* name, const char* type, const char* width = nullptr
     return field + "/>";
 }
 
-QByteArray Repeated(const QByteArray& part, int times)
-{
-    return part.repeated(times);
-}
-
 // The bytes up to the end of the first `marker`.
 QByteArray UpTo(const QByteArray& bytes, const QByteArray& marker)
 {
@@ -115,8 +110,8 @@ struct EdgeCase {
 TEST(XmlPacketReaders, AgreeAtTheEdgesOfThePlainForm)
 {
     const QByteArray row = "<ROW RowState=\"4\" aNO=\"1\" aTime=\"2011-05-24 15:59:13\" aMMode=\"Cp\"/>";
-    const QByteArray manyRows = Repeated(row, 40000);  // several of the readers' chunks
-    const QByteArray longLog = Repeated("123456 0 4 ", 300000) + "1 0 4";
+    const QByteArray manyRows = row.repeated(40000);  // several of the readers' chunks
+    const QByteArray longLog = QByteArray("123456 0 4 ").repeated(300000) + "1 0 4";
     const EdgeCase cases[] = {
         {"every byte between double quotes", Packet(EveryByteInValues('"')), kRead},
         {"every byte between single quotes", Packet(EveryByteInValues('\'')), kRead},
@@ -144,8 +139,8 @@ TEST(XmlPacketReaders, AgreeAtTheEdgesOfThePlainForm)
         {"name reserved to XML", Packet("<ROW aNO=\"1\" xmlns=\"x\"/>"), kUnsure},
         {"row of a bad number", Packet(row + "<ROW aNO=\"1x\"/>"), kRefused},
         {"row with an empty number", Packet("<ROW aNO=\"\"/>"), kRefused},
-        {"row too deep", "<DATAPACKET>" + Repeated("<a>", 63) + "<b/>" + Repeated("</a>", 63) + "</DATAPACKET>", kRefused},
-        {"nesting at the limit", Packet(row + "<X>" + Repeated("<a>", 60) + Repeated("</a>", 60) + "</X>"), kRead},
+        {"row too deep", "<DATAPACKET>" + QByteArray("<a>").repeated(63) + "<b/>" + QByteArray("</a>").repeated(63) + "</DATAPACKET>", kRefused},
+        {"nesting at the limit", Packet(row + "<X>" + QByteArray("<a>").repeated(60) + QByteArray("</a>").repeated(60) + "</X>"), kRead},
         {"field after the rows", Packet(row).replace("</ROWDATA>", "</ROWDATA><METADATA><FIELDS>" + Field("x", "i4") + "</FIELDS></METADATA>"), kRefused},
         {"repeated field name", Packet(row, "<PARAMS/>", Field("aNO", "i4") + Field("aNO", "i4")), kRefused},
         {"width out of range", Packet(row, "<PARAMS/>", Field("aNO", "i4") + Field("aTime", "string", "65536")), kRefused},
