@@ -95,7 +95,8 @@ void ShowMultipleOf(benchmark::State& state, const std::string& counter, const s
         state.counters[counter] = seconds.at(own) / seconds.at(other);
 }
 
-// Opens the seed file `times` over, each time into a new table, with `read`; the mean seconds of a read.
+// Opens the seed file with `read` once an iteration, each time into a new table, and keeps the mean
+// seconds of a read under `name`.
 template <typename Read>
 void TimeOpens(benchmark::State& state, const char* seed, const std::string& name, Read read)
 {
