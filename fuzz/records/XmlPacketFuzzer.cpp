@@ -1,7 +1,9 @@
 #include <QBuffer>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
+#include "records/PacketReadersAgree.h"
 #include "records/RecordFuzzTable.h"
 #include "records/XmlPacketReader.h"
 #include "records/XmlPacketWriter.h"
@@ -14,6 +16,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     korvex::TTable table = korvex::fuzz::RecordTable();
     const bool loaded = korvex::ReadXmlDataPacket(buffer, table);
     korvex::fuzz::CheckTableWhole(table);
+
+    const std::string difference = korvex::fuzz::CompareReaders(bytes).difference;
+    if (!difference.empty()) {
+        std::fprintf(stderr, "readers disagree: %s\n", difference.c_str());
+        std::abort();
+    }
 
     // Whatever was read writes out as a packet that reads back to the same rows.
     if (loaded && table.RecordCount() > 0) {
