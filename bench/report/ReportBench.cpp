@@ -147,7 +147,9 @@ void BM_PaginateAndDrawEveryPage_NullDevice(benchmark::State& state)
 }
 BENCHMARK(BM_PaginateAndDrawEveryPage_NullDevice)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void BM_PaginateAndDrawEveryPage_Pdf(benchmark::State& state)
+// Prepares the report and writes it to records.pdf with `write` on every iteration.
+template <typename Write>
+void WritePdfCase(benchmark::State& state, Write write)
 {
     const TTable& cds1 = Records(static_cast<int>(state.range(0)));
     const double tableMb = ResidentMegabytes();
@@ -159,33 +161,27 @@ void BM_PaginateAndDrawEveryPage_Pdf(benchmark::State& state)
         TReport report(RecordReportTemplate());
         report.AddDataSource(data);
         report.PrepareReport();
-        ExportPdf(report, dir.filePath("records.pdf"));
+        write(report, dir.filePath("records.pdf"));
         pages = report.PageCount();
     }
     Report(state, pages, tableMb);
     state.counters["pdf_MB"] = static_cast<double>(QFileInfo(dir.filePath("records.pdf")).size()) / (1024.0 * 1024.0);
+}
+
+void BM_PaginateAndDrawEveryPage_Pdf(benchmark::State& state)
+{
+    WritePdfCase(state, [](const TReport& report, const QString& file) { ExportPdf(report, file); });
 }
 BENCHMARK(BM_PaginateAndDrawEveryPage_Pdf)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same pages drawn into a PDF through QPainter, as a printer gets them: what the export is compared with.
 void BM_PaginateAndDrawEveryPage_PdfThroughQPainter(benchmark::State& state)
 {
-    const TTable& cds1 = Records(static_cast<int>(state.range(0)));
-    const double tableMb = ResidentMegabytes();
-    ResetPeak();
-    TRecordReportData data(cds1);
-    QTemporaryDir dir;
-    int pages = 0;
-    for (auto _ : state) {
-        TReport report(RecordReportTemplate());
-        report.AddDataSource(data);
-        report.PrepareReport();
-        QPdfWriter writer(dir.filePath("records.pdf"));
+    WritePdfCase(state, [](const TReport& report, const QString& file) {
+        QPdfWriter writer(file);
         ApplyPageLayout(report, writer);
         RenderPages(report, writer);
-        pages = report.PageCount();
-    }
-    Report(state, pages, tableMb);
+    });
 }
 BENCHMARK(BM_PaginateAndDrawEveryPage_PdfThroughQPainter)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
