@@ -1,1 +1,0 @@
-// The file the test suites' precompiled headers are built with.
