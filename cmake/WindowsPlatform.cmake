@@ -9,7 +9,6 @@ find_path(QCUSTOMPLOT_INCLUDE_DIR qcustomplot.h REQUIRED)
 
 set(KORVEX_BRIDGE_LIBRARY_FILE SLABHIDtoUART.dll)
 set(KORVEX_PLATFORM_LIBS)
-add_compile_definitions(KORVEX_WIN32_SERIAL_PORT)
 # Suites that need Linux itself: pseudo-terminals for the serial link, the Debian package.
 set(KORVEX_SKIPPED_FOLDERS ${CMAKE_SOURCE_DIR}/tests/links/serial ${CMAKE_SOURCE_DIR}/tests/shell/serial
     ${CMAKE_SOURCE_DIR}/tests/packaging)

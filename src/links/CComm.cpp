@@ -6,10 +6,6 @@
 #include <QtGlobal>
 #include <stdexcept>
 
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#endif
-
 namespace korvex {
 
 TCComm::TCComm(QObject* owner)
@@ -223,12 +219,7 @@ QString TCComm::OpenFailureReason() const
 
 bool TCComm::lineGone()
 {
-#ifdef Q_OS_UNIX
-    pollfd line{static_cast<int>(port_.handle()), POLLIN, 0};
-    return ::poll(&line, 1, 0) == 1 && (line.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-#else
-    return true;
-#endif
+    return LineHungUp(port_);
 }
 
 void TCComm::raise(const TNotifyEvent& event)

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -50,11 +49,7 @@ int RunHeadlessLogger(int& argc, char** argv, const CommandLine& commandLine)
         PrintError(QStringLiteral("DLL File is not Exists! (%1)").arg(libraryPath));
         return static_cast<int>(LoggerExit::Failed);
     }
-    // A reader of standard output that goes away shows as a failed write, which ends the run cleanly
-    // (Windows has no such signal: the write fails anyway).
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
+    TStopSignals::IgnoreBrokenPipe();
 
     // Stop requests count from here: one that comes while the header waits on a full pipe ends the run too.
     TStopSignals stopSignals;

@@ -51,6 +51,11 @@ bool TStopSignals::Requested()
     return g_requested;
 }
 
+void TStopSignals::IgnoreBrokenPipe()
+{
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
 TStopSignals::~TStopSignals()
 {
     ::sigaction(SIGINT, &g_previousInt, nullptr);

@@ -25,6 +25,10 @@ public:
     // the signal cut short.
     static bool Requested();
 
+    // A reader of standard output that goes away then shows as a failed write, which ends a run cleanly,
+    // instead of a signal that kills it (Windows has no such signal: the write fails anyway).
+    static void IgnoreBrokenPipe();
+
 private:
     // Invokable: on Windows the console event's thread queues it.
     Q_INVOKABLE void Received();

@@ -62,6 +62,8 @@ bool TStopSignals::Requested()
     return g_requested;
 }
 
+void TStopSignals::IgnoreBrokenPipe() {}
+
 void TStopSignals::Received()
 {
     Deliver(g_pending.exchange(0));

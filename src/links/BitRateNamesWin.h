@@ -1,9 +1,9 @@
 #pragma once
 
 // The bit-rate enumerators are named CBR_110 ... CBR_256000, which Windows' own headers define as macros.
-// On Windows this takes those headers in first and then undefines the macros, so the enumerators keep
-// their names whatever order a file includes things in (the headers are not read a second time).
-#ifdef _WIN32
+// This takes those headers in first and then undefines the macros, so the enumerators keep their names
+// whatever order a file includes things in (the headers are not read a second time). The Windows build
+// makes this header links/BitRateNames.h.
 #include <qt_windows.h>
 #undef CBR_110
 #undef CBR_300
@@ -20,4 +20,3 @@
 #undef CBR_115200
 #undef CBR_128000
 #undef CBR_256000
-#endif
