@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
+
+#include "common/QtBenchmark.h"
 #include <qcustomplot.h>
 
 #include "chart/TrendChartStyle.h"
@@ -43,13 +45,5 @@ BENCHMARK(AddValueAndRedraw)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchma
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::bench::RunQtBenchmarks(argc, argv);
 }

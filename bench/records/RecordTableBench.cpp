@@ -2,6 +2,8 @@
 // painted) with the table at 1,000, 100,000 and 1,000,000 rows, and the memory a row takes.
 #include <benchmark/benchmark.h>
 
+#include "common/QtBenchmark.h"
+
 #include <QApplication>
 #include <QTableView>
 #include <malloc.h>
@@ -111,11 +113,5 @@ BENCHMARK(BM_MemoryPerRow)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMill
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::bench::RunQtBenchmarks(argc, argv);
 }

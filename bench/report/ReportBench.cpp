@@ -6,6 +6,8 @@
 // (peak_MB - table_MB is what preparing and drawing the report needed).
 #include <benchmark/benchmark.h>
 
+#include "common/QtBenchmark.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QPaintDevice>
@@ -214,11 +216,5 @@ BENCHMARK(BM_OpenPreview)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korvex::bench::RunQtBenchmarks(argc, argv);
 }

@@ -4,6 +4,8 @@
 // (two readings, as the meter sends them, and the window's one refresh) with the window open and closed.
 #include <benchmark/benchmark.h>
 
+#include "common/QtBenchmark.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -207,29 +209,22 @@ BENCHMARK(BM_SecondOfLogging)->Arg(0)->Arg(1)->Iterations(300)->Unit(benchmark::
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (g_recomputeMs > 0)
-        std::printf("recomputation of 1000000 rows: %.1f ms (%.1f ms of processor time), %.2f (%.2f) of the 100 ms "
-                    "budget\n", g_recomputeMs, g_recomputeCpuMs, g_recomputeMs / 100.0, g_recomputeCpuMs / 100.0);
-    if (g_addNs.size() == 2)
-        std::printf("one new row: %.0f ns with 1000 rows seen, %.2fx that with 999000\n", g_addNs[1000],
-                    g_addNs[999000] / g_addNs[1000]);
-    if (g_refreshUs > 0 && g_addNs.count(1000)) {
-        // At most one refresh per second, and two rows a second from the meter.
-        const double extraUs = g_refreshCpuUs + 2 * g_addNs[1000] / 1000.0;
-        std::printf("statistics window open: %.0f us of processor time per second of logging (refresh %.0f us, "
-                    "%.0f us by the wall clock), %.3f %% of a core, %.2f of the 0.1 %% budget\n",
-                    extraUs, g_refreshCpuUs, g_refreshUs, extraUs / 1e4, extraUs / 1e4 / 0.1);
-    }
-    if (g_secondUs.size() == 2)
-        std::printf("a second of logging costs %.2fx with the statistics window open as with it closed\n",
-                    g_secondUs[true] / g_secondUs[false]);
-    return 0;
+    return korvex::bench::RunQtBenchmarks(argc, argv, [] {
+        if (g_recomputeMs > 0)
+            std::printf("recomputation of 1000000 rows: %.1f ms (%.1f ms of processor time), %.2f (%.2f) of the 100 ms "
+                        "budget\n", g_recomputeMs, g_recomputeCpuMs, g_recomputeMs / 100.0, g_recomputeCpuMs / 100.0);
+        if (g_addNs.size() == 2)
+            std::printf("one new row: %.0f ns with 1000 rows seen, %.2fx that with 999000\n", g_addNs[1000],
+                        g_addNs[999000] / g_addNs[1000]);
+        if (g_refreshUs > 0 && g_addNs.count(1000)) {
+            // At most one refresh per second, and two rows a second from the meter.
+            const double extraUs = g_refreshCpuUs + 2 * g_addNs[1000] / 1000.0;
+            std::printf("statistics window open: %.0f us of processor time per second of logging (refresh %.0f us, "
+                        "%.0f us by the wall clock), %.3f %% of a core, %.2f of the 0.1 %% budget\n",
+                        extraUs, g_refreshCpuUs, g_refreshUs, extraUs / 1e4, extraUs / 1e4 / 0.1);
+        }
+        if (g_secondUs.size() == 2)
+            std::printf("a second of logging costs %.2fx with the statistics window open as with it closed\n",
+                        g_secondUs[true] / g_secondUs[false]);
+    });
 }
