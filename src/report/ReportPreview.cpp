@@ -177,11 +177,10 @@ void TReportPreview::PrintTo(QPrinter& printer)
 {
     try {
         // The print dialog may have changed the paper: the pages, and the preview, follow it.
-        report_.LayOutFor(printer.pageLayout());
-        if (&printer == &printer_) {
-            pages_->PagesChanged();
-            ShowPageNumber(pages_->CurrentPage());
-        }
+        if (&printer == &printer_)
+            FollowPrinterLayout();
+        else
+            report_.LayOutFor(printer.pageLayout());
         if (IsPrintToFile(printer))
             ExportPdf(report_, printer.outputFileName());
         else
