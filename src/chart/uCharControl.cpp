@@ -82,14 +82,19 @@ TChartControl::TChartControl(QCustomPlot* chart, std::int32_t pageSize) : mChart
 
 std::int32_t TChartControl::AddValue(double value)
 {
-    AppendPoint(DataSeries(), value);
+    QCPGraph* series = DataSeries();
+    const double key = series->dataCount();
+    AppendPoint(series, value);
     mPageCount = PageHolding(ReadingCount());
     if (!mBrowsing) {
         if (MoveWindow(mPageSize, true))
             ShowWindow();
         mCurrentPage = mPageCount;
     }
-    Repaint();
+    // A point beyond the page in view changes nothing on screen: no replot while the user reads an
+    // earlier page of a long session.
+    if (mChart->xAxis->range().contains(key))
+        Repaint();
     return mCurrentPage;
 }
 

@@ -299,7 +299,14 @@ void TMeterPanel::ShowMainReadout(const TMeterState& state)
     // The bar counts in the same units as its maximum, so the range can be set together with the
     // position: QProgressBar drops a value outside its current range.
     SetBarMaximum(BarMaximum(state.MainPoint));
-    m_lcdBar->setValue(BarPosition(state));
+    // QProgressBar draws a new value at once, and with it the window's every pending change; held back, the
+    // bar is drawn with the rest of the reading in the window's next paint.
+    const int position = BarPosition(state);
+    if (position != m_lcdBar->value()) {
+        m_lcdBar->setUpdatesEnabled(false);
+        m_lcdBar->setValue(position);
+        m_lcdBar->setUpdatesEnabled(true);
+    }
 }
 
 void TMeterPanel::ShowSubMode(const TMeterState& state)

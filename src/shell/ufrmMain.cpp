@@ -33,6 +33,7 @@
 #include "records/ui/RecordClear.h"
 #include "records/ui/RecordFileCommands.h"
 #include "records/ui/RecordGrid.h"
+#include "records/ui/RecordGridView.h"
 #include "records/ui/RecordReport.h"
 #include "records/RecordGridModel.h"
 #include "records/ui/RecordSampling.h"
@@ -262,7 +263,7 @@ QFrame* TfrmMain::CreatePanel1()
     gridColumn->setSpacing(0);
     gridColumn->addWidget(CreateToolBar4());
 
-    m_DBGrid1 = new QTableView(m_Panel4);
+    m_DBGrid1 = new TRecordGridView(m_Panel4);
     m_DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     gridColumn->addWidget(m_DBGrid1, 1);
     column->addWidget(m_Panel4, 1);

@@ -1,6 +1,7 @@
 #include <optional>
 #include <vector>
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
@@ -156,6 +157,28 @@ TEST_F(ChartControlTest, ReadingsAreStoredInOrderWithTheirValues)
     EXPECT_EQ(stored, (std::vector<double>{1.5, -2.25, 0.0, 19999.0}));
     EXPECT_EQ(chart.graph(1)->name(), "Series1");
     EXPECT_EQ(chart.graph(1)->pen().color(), QColor(0, 0, 255));
+}
+
+TEST_F(ChartControlTest, NewReadingsReplotOnlyWhenTheyLandOnThePageInView)
+{
+    TChartControl control(&chart, 10);
+    for (int i = 0; i < 25; ++i)
+        control.AddValue(i);
+    int replots = 0;
+    QObject::connect(&chart, &QCustomPlot::afterReplot, [&] { ++replots; });
+    const auto replotsAfterAdding = [&](int readings) {
+        QCoreApplication::processEvents();
+        replots = 0;
+        for (int i = 0; i < readings; ++i)
+            control.AddValue(i);
+        QCoreApplication::processEvents();
+        return replots;
+    };
+    EXPECT_EQ(replotsAfterAdding(1), 1) << "the last page is in view";
+    control.PreviousPage();
+    EXPECT_EQ(replotsAfterAdding(20), 0) << "an earlier page is in view";
+    control.LastPage();
+    EXPECT_EQ(replotsAfterAdding(1), 1);
 }
 
 struct ScrollCase {

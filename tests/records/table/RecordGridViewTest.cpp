@@ -1,0 +1,178 @@
+#include "records/ui/RecordGridView.h"
+#include "records/ui/RecordGrid.h"
+#include "records/RecordGridModel.h"
+#include "records/RecordTable.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+using namespace korvex;
+
+namespace {
+
+TMeterState Reading(int i)
+{
+    TMeterState s;
+    s.MainMode = mmC;
+    s.MainKind = rkNumber;
+    s.MainText = std::to_string(1000 + i * 7);
+    s.MainUnit = unF;
+    s.SubMode = smD;
+    s.SubKind = rkNumber;
+    s.SubText = std::to_string(i % 100);
+    s.Freq = tf1kHz;
+    return s;
+}
+
+// Opens the views' selection regions to the test.
+class ReferenceGrid : public QTableView {
+public:
+    using QTableView::visualRegionForSelection;
+};
+class FastGrid : public TRecordGridView {
+public:
+    using TRecordGridView::visualRegionForSelection;
+};
+
+// The record grid's view beside a plain table view over the same table, configured alike: the plain
+// view is the oracle for every place, scroll and picture.
+struct GridPair {
+    TTable cds1 = CreateRecordTable();
+    TRecordGridModel model{cds1};
+    ReferenceGrid reference;
+    FastGrid grid;
+
+    explicit GridPair(int rows)
+    {
+        for (QTableView* view : Views()) {
+            ConfigureRecordGrid(*view, model);
+            view->resize(420, 220);
+            view->show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(view));
+        }
+        Append(rows);
+    }
+    std::vector<QTableView*> Views() { return {&reference, &grid}; }
+    void Append(int rows)
+    {
+        for (int i = 0; i < rows; ++i)
+            AppendRecord(cds1, Reading(cds1.RecordCount()));
+        QApplication::processEvents();
+    }
+    void Both(const std::function<void(QTableView&)>& step)
+    {
+        for (QTableView* view : Views())
+            step(*view);
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST(RecordGridView, DrawsExactlyWhatATableViewDraws)
+{
+    struct Case {
+        const char* name;
+        int rows;
+        std::function<void(QTableView&)> step;
+    };
+    const Case cases[] = {
+        {"empty", 0, [](QTableView&) {}},
+        {"a few rows", 3, [](QTableView&) {}},
+        {"long table at its newest row", 300, [](QTableView&) {}},
+        {"scrolled back with an earlier row chosen", 300,
+         [](QTableView& view) {
+             view.verticalScrollBar()->setValue(100);
+             view.selectionModel()->setCurrentIndex(view.model()->index(108, 2),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+         }},
+        {"scrolled sideways", 300, [](QTableView& view) { view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum()); }},
+        {"a column widened", 40, [](QTableView& view) { view.setColumnWidth(1, 170); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GridPair pair(c.rows);
+        pair.Both(c.step);
+        const QImage expected = pair.reference.grab().toImage();
+        const QImage drawn = pair.grid.grab().toImage();
+        ASSERT_EQ(drawn.size(), expected.size());
+        EXPECT_TRUE(drawn == expected);
+        EXPECT_EQ(pair.grid.verticalScrollBar()->maximum(), pair.reference.verticalScrollBar()->maximum());
+        EXPECT_EQ(pair.grid.verticalScrollBar()->pageStep(), pair.reference.verticalScrollBar()->pageStep());
+        EXPECT_EQ(pair.grid.horizontalScrollBar()->maximum(), pair.reference.horizontalScrollBar()->maximum());
+    }
+}
+
+TEST(RecordGridView, PlacesScrollsAndHitsAsATableViewDoes)
+{
+    GridPair pair(300);
+    const QAbstractItemView::ScrollHint hints[] = {QAbstractItemView::EnsureVisible, QAbstractItemView::PositionAtTop,
+                                                   QAbstractItemView::PositionAtBottom, QAbstractItemView::PositionAtCenter};
+    for (const int start : {0, 57, 299}) {
+        for (const int row : {0, 5, 56, 57, 66, 70, 150, 298, 299}) {
+            for (const int column : {0, 8}) {
+                for (const auto hint : hints) {
+                    SCOPED_TRACE(testing::Message() << "from " << start << " to " << row << "," << column << " hint " << hint);
+                    pair.Both([&](QTableView& view) {
+                        view.verticalScrollBar()->setValue(start);
+                        view.horizontalScrollBar()->setValue(0);
+                        view.scrollTo(view.model()->index(row, column), hint);
+                    });
+                    EXPECT_EQ(pair.grid.verticalScrollBar()->value(), pair.reference.verticalScrollBar()->value());
+                    EXPECT_EQ(pair.grid.horizontalScrollBar()->value(), pair.reference.horizontalScrollBar()->value());
+                    const QModelIndex index = pair.model.index(row, column);
+                    EXPECT_EQ(pair.grid.visualRect(index), pair.reference.visualRect(index));
+                    for (const QPoint point : {QPoint(3, 0), QPoint(120, 17), QPoint(400, 150), QPoint(10, -1)})
+                        EXPECT_EQ(pair.grid.indexAt(point), pair.reference.indexAt(point)) << point.x() << "," << point.y();
+                    const QItemSelection rows(pair.model.index(std::max(0, row - 3), 0), pair.model.index(row, 8));
+                    // What is drawn again when these rows change: the same part of the viewport.
+                    const QRect shown = pair.grid.viewport()->rect();
+                    EXPECT_EQ(pair.grid.visualRegionForSelection(rows) & shown, pair.reference.visualRegionForSelection(rows) & shown);
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+// Sums the area of every paint the widget receives.
+struct PaintedArea : QObject {
+    qint64 area = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region())
+                area += qint64(rect.width()) * rect.height();
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(RecordGridView, ANewRowDrawsOnlyTheRowsItChanges)
+{
+    for (const int rows : {2, 300}) {
+        SCOPED_TRACE(rows);
+        GridPair pair(rows);
+        PaintedArea cells, titles;
+        pair.grid.viewport()->installEventFilter(&cells);
+        pair.grid.horizontalHeader()->viewport()->installEventFilter(&titles);
+        pair.Append(1);
+        const int rowHeight = pair.grid.rowHeight(0);
+        // The new row and the row that loses the selection; the rows already shown are moved, not drawn.
+        EXPECT_GT(cells.area, 0);
+        EXPECT_LE(cells.area, 2 * qint64(rowHeight) * pair.grid.viewport()->width());
+        EXPECT_EQ(titles.area, 0);
+        EXPECT_EQ(pair.grid.currentIndex().row(), rows);
+        EXPECT_TRUE(pair.grid.viewport()->rect().contains(pair.grid.visualRect(pair.grid.currentIndex())));
+    }
+}
