@@ -53,8 +53,10 @@ void StyleTrendChart(QCustomPlot* chart)
     // A replot is shown with the window's next paint, together with whatever else a reading changed,
     // rather than drawn and handed to the screen on its own at once.
     chart->setPlottingHint(QCP::phImmediateRefresh, false);
+    // The plot area is white because the whole chart is: a white brush of its own would fill it a second
+    // time on every replot.
     chart->setBackground(QBrush(Qt::white));
-    chart->axisRect()->setBackground(QBrush(Qt::white));
+    chart->axisRect()->setBackground(Qt::NoBrush);
     chart->axisRect()->setRangeDrag(Qt::Orientations());
     chart->axisRect()->setRangeZoom(Qt::Orientations());
 

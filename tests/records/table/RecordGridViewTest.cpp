@@ -95,7 +95,12 @@ TEST(RecordGridView, DrawsExactlyWhatATableViewDraws)
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
          }},
         {"scrolled sideways", 300, [](QTableView& view) { view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum()); }},
-        {"a column widened", 40, [](QTableView& view) { view.setColumnWidth(1, 170); }},
+        {"columns widened and narrowed", 40,
+         [](QTableView& view) {
+             view.setColumnWidth(1, 170);
+             view.setColumnWidth(0, 14);
+             view.setColumnWidth(3, 25);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
