@@ -145,15 +145,22 @@ int TRecordGridView::RowsFitting(int height) const
 
 void TRecordGridView::RowCountChanged(int oldCount, int newCount)
 {
-    // Scroll range and header offset at once, so that scrolling to a new row right after is exact.
+    // Scroll range and header offset at once, so that scrolling to a new row right after is exact. New
+    // rows are drawn as they are inserted; a reset lays the view out and draws it whole by itself.
     updateGeometries();
-    if (newCount < oldCount || oldCount == 0) {
+    if (newCount < oldCount)
         viewport()->update();
+}
+
+void TRecordGridView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QTableView::rowsInserted(parent, start, end);
+    if (parent != rootIndex())
         return;
-    }
-    // Only the new rows are drawn (the rows shown before are moved if the view scrolls to a new one).
-    const QRect added(0, RowTop(oldCount), viewport()->width(), (newCount - oldCount) * RowPitch());
-    viewport()->update(added & viewport()->rect());
+    // Rows added at the end: only they are drawn (the rows shown before are moved if the view scrolls to
+    // a new one). Rows put in between move every row below them.
+    const int bottom = end == verticalHeader()->count() - 1 ? RowTop(end + 1) : viewport()->height();
+    viewport()->update(QRect(0, RowTop(start), viewport()->width(), bottom - RowTop(start)) & viewport()->rect());
 }
 
 QRect TRecordGridView::visualRect(const QModelIndex& index) const

@@ -28,6 +28,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     bool viewportEvent(QEvent* event) override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
 private:
     void RowCountChanged(int oldCount, int newCount);

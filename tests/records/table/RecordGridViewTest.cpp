@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QStandardItemModel>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -180,4 +181,21 @@ TEST(RecordGridView, ANewRowDrawsOnlyTheRowsItChanges)
         EXPECT_EQ(pair.grid.currentIndex().row(), rows);
         EXPECT_TRUE(pair.grid.viewport()->rect().contains(pair.grid.visualRect(pair.grid.currentIndex())));
     }
+}
+
+TEST(RecordGridView, ARowPutInBetweenDrawsEveryRowBelowIt)
+{
+    QStandardItemModel model(40, 3);
+    TRecordGridView grid;
+    grid.setModel(&model);
+    grid.resize(300, 200);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    QApplication::processEvents();
+    PaintedArea cells;
+    grid.viewport()->installEventFilter(&cells);
+    model.insertRow(2);
+    QApplication::processEvents();
+    const qint64 below = qint64(grid.viewport()->height() - grid.visualRect(model.index(2, 0)).top()) * grid.viewport()->width();
+    EXPECT_GE(cells.area, below);
 }
