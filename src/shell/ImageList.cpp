@@ -1,5 +1,6 @@
 #include "shell/ImageList.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -205,8 +206,12 @@ QIcon ApplicationIcon()
 {
     InitApplicationIconResource();
     QIcon icon;
-    for (const int size : ApplicationIconSizes)
-        icon.addFile(QStringLiteral(":/icons/korvex-lcr-%1.png").arg(size), QSize(size, size));
+    for (const int size : ApplicationIconSizes) {
+        // Read as PNG outright: a reader left to guess the format loads every image plugin to ask it first.
+        QImageReader reader(QStringLiteral(":/icons/korvex-lcr-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
+    }
     return icon;
 }
 

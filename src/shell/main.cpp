@@ -49,10 +49,11 @@ int main(int argc, char** argv)
 
     korvex::KorvexApplication app(argc, argv);
     korvex::LoadBundledFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
-    app.setWindowIcon(korvex::ApplicationIcon());
     // Lets a Wayland desktop match the window to the launcher entry and its icon.
     app.setDesktopFileName(QStringLiteral("korvex-lcr"));
     korvex::TfrmMain frmMain;
+    // The window's icon for every other window too, read once.
+    app.setWindowIcon(frmMain.windowIcon());
     frmMain.show();
     // The start-up benchmark times the start to the window's first painting, then ends the program.
     if (qEnvironmentVariableIsSet("KORVEX_QUIT_WHEN_SHOWN"))
