@@ -358,6 +358,21 @@ TEST_F(MeterPanelTest, ReadoutsLookLikeTheMetersDisplay)
     EXPECT_TRUE(indicator.bold());
 }
 
+// Hidden captions are measured when first shown (here without showing the panel): each is then as wide as
+// its text needs and at least as wide as its design.
+TEST_F(MeterPanelTest, HiddenCaptionsTakeTheirMeasuredWidthOnceShown)
+{
+    for (QLabel* label : panel.findChildren<QLabel*>()) {
+        if (!label->isHidden())
+            continue;
+        SCOPED_TRACE(label->objectName().toStdString());
+        const int designWidth = label->width();
+        label->show();
+        EXPECT_GE(label->width(), label->sizeHint().width());
+        EXPECT_GE(label->width(), designWidth);
+    }
+}
+
 TEST(MeterPanelFocus, ReadoutsPassTheFocusToTheNextTabStop)
 {
     QWidget window;
