@@ -1,5 +1,7 @@
 #include "shell/ImageList.h"
 
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
@@ -174,6 +176,54 @@ QPixmap PaintAt16(int size, const std::function<void(QPainter&)>& paint)
     return picture;
 }
 
+// An icon of a picture at 16 and at 32 pixels that paints each size the first time it is asked for: a button
+// hidden at the start never needs its picture then, a shown one only one size.
+class TPaintedIconEngine final : public QIconEngine {
+public:
+    explicit TPaintedIconEngine(std::function<QPixmap(int)> paint) : paint_(std::move(paint)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : qGuiApp->devicePixelRatio();
+        IconFor(rect.size() * scale).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return IconFor(size).pixmap(size, 1.0, mode, state);
+    }
+    // The pictures are of one scale: the size in device pixels alone chooses, as for pixmap().
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override
+    {
+        return pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return IconFor(size).actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        if (mode != QIcon::Normal || state != QIcon::Off)
+            return {};
+        return {QSize(16, 16), QSize(32, 32)};
+    }
+    QIconEngine* clone() const override { return new TPaintedIconEngine(*this); }
+
+private:
+    // The choice of an icon holding both pictures: the smaller one, unless its area is smaller than asked for.
+    QIcon& IconFor(const QSize& size)
+    {
+        const bool small = size.width() * size.height() <= 16 * 16;
+        QIcon& icon = small ? small_ : large_;
+        if (icon.isNull())
+            icon.addPixmap(paint_(small ? 16 : 32));
+        return icon;
+    }
+
+    std::function<QPixmap(int)> paint_;
+    QIcon small_;
+    QIcon large_;
+};
+
 }  // namespace
 
 QPixmap PaintToolImage(int index, int size)
@@ -188,18 +238,12 @@ QPixmap PaintStatisticsImage(int size)
 
 QIcon StatisticsImage()
 {
-    QIcon icon;
-    icon.addPixmap(PaintStatisticsImage(16));
-    icon.addPixmap(PaintStatisticsImage(32));
-    return icon;
+    return QIcon(new TPaintedIconEngine(PaintStatisticsImage));
 }
 
 QIcon ToolImage(int index)
 {
-    QIcon icon;
-    icon.addPixmap(PaintToolImage(index, 16));
-    icon.addPixmap(PaintToolImage(index, 32));
-    return icon;
+    return QIcon(new TPaintedIconEngine([index](int size) { return PaintToolImage(index, size); }));
 }
 
 QIcon ApplicationIcon()
