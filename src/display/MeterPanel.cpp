@@ -90,12 +90,14 @@ QLabel* TMeterPanel::AddLabel(QWidget* parent, const char* name, const QString& 
     label->setFont(font);
     label->setGeometry(geometry);
     label->setVisible(shown);
-    if (shown) {
-        FitCaption(label, geometry.size());
-    } else {
+    if (!shown) {
         // Measured once first shown: measuring loads its font, which a caption hidden at the start may never need.
         m_unmeasured.insert(label, geometry.size());
         label->installEventFilter(this);
+    } else if (!text.isEmpty()) {
+        // No text needs no room: a blank caption keeps its design size until the code that gives it a text
+        // measures it.
+        FitCaption(label, geometry.size());
     }
     return label;
 }
