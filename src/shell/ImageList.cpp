@@ -2,11 +2,13 @@
 
 #include <QGuiApplication>
 #include <QIconEngine>
-#include <QImageReader>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QResource>
 #include <functional>
+#include <utility>
 
 // The icon's pictures live in a static library, whose resources register only when asked for by name.
 static void InitApplicationIconResource()
@@ -251,10 +253,12 @@ QIcon ApplicationIcon()
     InitApplicationIconResource();
     QIcon icon;
     for (const int size : ApplicationIconSizes) {
-        // Read as PNG outright: a reader left to guess the format loads every image plugin to ask it first.
-        QImageReader reader(QStringLiteral(":/icons/korvex-lcr-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(reader.read()));
+        const QByteArray pixels = QResource(QStringLiteral(":/icons/korvex-lcr-%1.argb32").arg(size)).uncompressedData();
+        if (pixels.size() != size * size * 4)
+            continue;
+        // Converted into an image of its own, which the pixmap may keep: the pixels above belong to the resource.
+        const QImage picture(reinterpret_cast<const uchar*>(pixels.constData()), size, size, QImage::Format_ARGB32);
+        icon.addPixmap(QPixmap::fromImage(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)));
     }
     return icon;
 }
