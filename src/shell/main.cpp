@@ -52,9 +52,10 @@ int main(int argc, char** argv)
     // Lets a Wayland desktop match the window to the launcher entry and its icon.
     app.setDesktopFileName(QStringLiteral("korvex-lcr"));
     korvex::TfrmMain frmMain;
-    // The window's icon for every other window too, read once.
-    app.setWindowIcon(frmMain.windowIcon());
     frmMain.show();
+    // The window's icon for every other window too, read once. Only once the window is shown: a window
+    // created while the application has an icon is handed that first and its own icon after it.
+    app.setWindowIcon(frmMain.windowIcon());
     // The start-up benchmark times the start to the window's first painting, then ends the program.
     if (qEnvironmentVariableIsSet("KORVEX_QUIT_WHEN_SHOWN"))
         korvex::QuitOnFirstPaint(frmMain);
