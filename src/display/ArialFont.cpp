@@ -1,14 +1,15 @@
 #include "display/ArialFont.h"
 
-#include <QStringList>
+#include "display/FontFamilies.h"
 
 namespace korvex {
 
 QFont ArialFont(int pixelSize, bool bold)
 {
+    static const QStringList families = FromFirstInstalled({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                                           QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed")});
     QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-                      QStringLiteral("DejaVu Sans Condensed")});
+    font.setFamilies(families);
     font.setPixelSize(pixelSize);
     font.setBold(bold);
     return font;

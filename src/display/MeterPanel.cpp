@@ -89,12 +89,26 @@ QLabel* TMeterPanel::AddLabel(QWidget* parent, const char* name, const QString& 
     label->setObjectName(QLatin1String(name));
     label->setFont(font);
     label->setGeometry(geometry);
-    if (geometry.size().isEmpty())
+    label->setVisible(shown);
+    if (!shown) {
+        // Measured once first shown: measuring loads its font, which a caption hidden at the start may never need.
+        m_unmeasured.insert(label, geometry.size());
+        label->installEventFilter(this);
+    } else if (!text.isEmpty()) {
+        // No text needs no room: a blank caption keeps its design size until the code that gives it a text
+        // measures it.
+        FitCaption(label, geometry.size());
+    }
+    return label;
+}
+
+// A caption without a design size takes the size of its text.
+void TMeterPanel::FitCaption(QLabel* label, const QSize& designSize)
+{
+    if (designSize.isEmpty())
         label->adjustSize();
     else
-        FitWidth(label, geometry.width());
-    label->setVisible(shown);
-    return label;
+        FitWidth(label, designSize.width());
 }
 
 void TMeterPanel::CreateReadouts()
@@ -378,6 +392,16 @@ void TMeterPanel::PassFocusOn(QWidget* readout)
 
 bool TMeterPanel::eventFilter(QObject* watched, QEvent* event)
 {
+    // Sent once the caption is no longer hidden, before it is painted.
+    if (event->type() == QEvent::ShowToParent) {
+        if (const auto unmeasured = m_unmeasured.find(watched); unmeasured != m_unmeasured.end()) {
+            auto* label = static_cast<QLabel*>(watched);
+            const QSize designSize = unmeasured.value();
+            m_unmeasured.erase(unmeasured);
+            label->removeEventFilter(this);
+            RunGuarded([=, this] { FitCaption(label, designSize); });
+        }
+    }
     if (event->type() == QEvent::FocusIn) {
         if (watched == m_lcdMDisp)
             RunGuarded([this] { lcdMDispEnter(); });

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QFrame>
+#include <QHash>
+#include <QSize>
 
 #include "meter/MeterState.h"
 #include "meter/MeterView.h"
@@ -44,6 +46,7 @@ private:
     void CreateBarPanel();
     QLabel* AddLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                      const QFont& font, bool shown);
+    static void FitCaption(QLabel* label, const QSize& designSize);
 
     void ShowBattery(const TMeterState& state);
     void ShowFrequency(const TMeterState& state);
@@ -79,6 +82,8 @@ private:
     QLabel* m_CONokN = nullptr;
     QWidget* m_pnlBar = nullptr;
     QProgressBar* m_lcdBar = nullptr;
+    // Captions created hidden and not yet measured, with their design sizes.
+    QHash<QObject*, QSize> m_unmeasured;
 };
 
 }  // namespace korvex

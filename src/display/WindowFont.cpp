@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include "display/FontFamilies.h"
+
 namespace korvex {
 namespace {
 
@@ -10,11 +12,17 @@ const QString kWindowFamily = QStringLiteral("MS Sans Serif");
 // Measured at 11 pixels against the 8-point original (digits of 6 pixels, "2011-05-24 15:59:13" 99
 // pixels, "KOhm" 29, alphabet 323): FreeSans 101, 31 and 331; Liberation Sans and its twin Arimo 101,
 // 31 and 333; DejaVu Sans Condensed 105, 30 and 317. The closest first.
+QStringList StandIns()
+{
+    return {QStringLiteral("FreeSans"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+            QStringLiteral("DejaVu Sans Condensed")};
+}
+
+// For fonts that name the family themselves.
 void RegisterSubstitutes()
 {
     static const bool registered = [] {
-        QFont::insertSubstitutions(kWindowFamily, {QStringLiteral("FreeSans"), QStringLiteral("Liberation Sans"),
-                                                   QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed")});
+        QFont::insertSubstitutions(kWindowFamily, StandIns());
         return true;
     }();
     (void)registered;
@@ -25,7 +33,9 @@ void RegisterSubstitutes()
 QFont WindowFont()
 {
     RegisterSubstitutes();
-    QFont font(kWindowFamily);
+    static const QStringList families = FromFirstInstalled(QStringList(kWindowFamily) + StandIns());
+    QFont font;
+    font.setFamilies(families);
     font.setPixelSize(11);
     return font;
 }

@@ -1,9 +1,14 @@
 #include "shell/ImageList.h"
 
+#include <QGuiApplication>
+#include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QResource>
 #include <functional>
+#include <utility>
 
 // The icon's pictures live in a static library, whose resources register only when asked for by name.
 static void InitApplicationIconResource()
@@ -173,6 +178,54 @@ QPixmap PaintAt16(int size, const std::function<void(QPainter&)>& paint)
     return picture;
 }
 
+// An icon of a picture at 16 and at 32 pixels that paints each size the first time it is asked for: a button
+// hidden at the start never needs its picture then, a shown one only one size.
+class TPaintedIconEngine final : public QIconEngine {
+public:
+    explicit TPaintedIconEngine(std::function<QPixmap(int)> paint) : paint_(std::move(paint)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : qGuiApp->devicePixelRatio();
+        IconFor(rect.size() * scale).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return IconFor(size).pixmap(size, 1.0, mode, state);
+    }
+    // The pictures are of one scale: the size in device pixels alone chooses, as for pixmap().
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override
+    {
+        return pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return IconFor(size).actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        if (mode != QIcon::Normal || state != QIcon::Off)
+            return {};
+        return {QSize(16, 16), QSize(32, 32)};
+    }
+    QIconEngine* clone() const override { return new TPaintedIconEngine(*this); }
+
+private:
+    // The choice of an icon holding both pictures: the smaller one, unless its area is smaller than asked for.
+    QIcon& IconFor(const QSize& size)
+    {
+        const bool small = size.width() * size.height() <= 16 * 16;
+        QIcon& icon = small ? small_ : large_;
+        if (icon.isNull())
+            icon.addPixmap(paint_(small ? 16 : 32));
+        return icon;
+    }
+
+    std::function<QPixmap(int)> paint_;
+    QIcon small_;
+    QIcon large_;
+};
+
 }  // namespace
 
 QPixmap PaintToolImage(int index, int size)
@@ -187,26 +240,26 @@ QPixmap PaintStatisticsImage(int size)
 
 QIcon StatisticsImage()
 {
-    QIcon icon;
-    icon.addPixmap(PaintStatisticsImage(16));
-    icon.addPixmap(PaintStatisticsImage(32));
-    return icon;
+    return QIcon(new TPaintedIconEngine(PaintStatisticsImage));
 }
 
 QIcon ToolImage(int index)
 {
-    QIcon icon;
-    icon.addPixmap(PaintToolImage(index, 16));
-    icon.addPixmap(PaintToolImage(index, 32));
-    return icon;
+    return QIcon(new TPaintedIconEngine([index](int size) { return PaintToolImage(index, size); }));
 }
 
 QIcon ApplicationIcon()
 {
     InitApplicationIconResource();
     QIcon icon;
-    for (const int size : ApplicationIconSizes)
-        icon.addFile(QStringLiteral(":/icons/korvex-lcr-%1.png").arg(size), QSize(size, size));
+    for (const int size : ApplicationIconSizes) {
+        const QByteArray pixels = QResource(QStringLiteral(":/icons/korvex-lcr-%1.argb32").arg(size)).uncompressedData();
+        if (pixels.size() != size * size * 4)
+            continue;
+        // Converted into an image of its own, which the pixmap may keep: the pixels above belong to the resource.
+        const QImage picture(reinterpret_cast<const uchar*>(pixels.constData()), size, size, QImage::Format_ARGB32);
+        icon.addPixmap(QPixmap::fromImage(picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)));
+    }
     return icon;
 }
 

@@ -49,11 +49,13 @@ int main(int argc, char** argv)
 
     korvex::KorvexApplication app(argc, argv);
     korvex::LoadBundledFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
-    app.setWindowIcon(korvex::ApplicationIcon());
     // Lets a Wayland desktop match the window to the launcher entry and its icon.
     app.setDesktopFileName(QStringLiteral("korvex-lcr"));
     korvex::TfrmMain frmMain;
     frmMain.show();
+    // The window's icon for every other window too, read once. Only once the window is shown: a window
+    // created while the application has an icon is handed that first and its own icon after it.
+    app.setWindowIcon(frmMain.windowIcon());
     // The start-up benchmark times the start to the window's first painting, then ends the program.
     if (qEnvironmentVariableIsSet("KORVEX_QUIT_WHEN_SHOWN"))
         korvex::QuitOnFirstPaint(frmMain);
