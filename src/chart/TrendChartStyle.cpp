@@ -59,9 +59,6 @@ void StyleTrendChart(QCustomPlot* chart)
     chart->axisRect()->setBackground(Qt::NoBrush);
     chart->axisRect()->setRangeDrag(Qt::Orientations());
     chart->axisRect()->setRangeZoom(Qt::Orientations());
-    // Nothing is drawn over the plot without interactions: the overlay needs no paint buffer of its own
-    // beside the one that holds every other layer.
-    chart->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
 
     QCPGraph* area = AddSeries(chart, QStringLiteral("Series2"), QPen(Qt::red), false);
     area->setBrush(QBrush(QColor(255, 0, 0, 96)));
