@@ -196,7 +196,9 @@ TfrmMain::~TfrmMain()
     m_CComm1.reset();
     m_chartToolBar.reset();
     delete m_frmStatistics;
-    m_DBGrid1->setModel(nullptr);
+    // The grid goes before its model (taking the model away first would have it lay itself out again).
+    delete m_DBGrid1;
+    m_DBGrid1 = nullptr;
     m_gridModel.reset();
 }
 
