@@ -313,14 +313,28 @@ void TMeterPanel::ShowMainReadout(const TMeterState& state)
     // The bar counts in the same units as its maximum, so the range can be set together with the
     // position: QProgressBar drops a value outside its current range.
     SetBarMaximum(BarMaximum(state.MainPoint));
-    // QProgressBar draws a new value at once, and with it the window's every pending change; held back, the
-    // bar is drawn with the rest of the reading in the window's next paint.
-    const int position = BarPosition(state);
-    if (position != m_lcdBar->value()) {
-        m_lcdBar->setUpdatesEnabled(false);
+    ShowBarPosition(BarPosition(state));
+}
+
+void TMeterPanel::ShowBarPosition(std::int32_t position)
+{
+    if (position == m_lcdBar->value())
+        return;
+    // QProgressBar draws a new value at once when it sees a change, and with it every pending change of
+    // the window. When the filled part grows or shrinks by a pixel or more, the value is set with the bar's
+    // updates held, so the bar is drawn with the rest of the reading in the window's next paint; a smaller
+    // change is left to the bar, which then draws nothing.
+    const auto filled = [bar = m_lcdBar](std::int32_t value) {
+        const qint64 span = std::max(1, bar->maximum() - bar->minimum());
+        return qint64(bar->width()) * (value - bar->minimum()) / span;
+    };
+    if (filled(position) == filled(m_lcdBar->value())) {
         m_lcdBar->setValue(position);
-        m_lcdBar->setUpdatesEnabled(true);
+        return;
     }
+    m_lcdBar->setUpdatesEnabled(false);
+    m_lcdBar->setValue(position);
+    m_lcdBar->setUpdatesEnabled(true);
 }
 
 void TMeterPanel::ShowSubMode(const TMeterState& state)

@@ -58,6 +58,7 @@ private:
     void ShowSubUnit(const TMeterState& state);
     void ShowSubReadout(const TMeterState& state);
     void SetBarMaximum(std::int32_t maximum);
+    void ShowBarPosition(std::int32_t position);
     void PassFocusOn(QWidget* readout);
 
     TCEdit* m_lcdMDisp = nullptr;

@@ -291,6 +291,36 @@ TEST_F(MeterPanelTest, NumberReadingsPlaceTheBarOnTheFullScale)
     }
 }
 
+TEST_F(MeterPanelTest, TheBarIsDrawnAgainOnlyWhenItsFilledLengthChanges)
+{
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } count;
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    PanelFrame frame;
+    frame.mainPoint = 4;
+    frame.mainRaw = 10000;
+    Feed(frame);
+    QApplication::processEvents();
+    Bar()->installEventFilter(&count);
+    frame.mainRaw = 10001;  // a fiftieth of a pixel further
+    Feed(frame);
+    QApplication::processEvents();
+    EXPECT_EQ(count.paints, 0);
+    EXPECT_EQ(Bar()->value(), 10001);
+    frame.mainRaw = 15000;
+    Feed(frame);
+    EXPECT_EQ(count.paints, 0) << "drawn with the window's next paint, not at once";
+    QApplication::processEvents();
+    EXPECT_EQ(count.paints, 1);
+}
+
 TEST_F(MeterPanelTest, PointCodeWithoutFullScaleEmptiesTheBarWithoutABusyIndicator)
 {
     PanelFrame frame;
