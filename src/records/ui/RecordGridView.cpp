@@ -19,9 +19,9 @@
 namespace korvex {
 namespace {
 
-// Draws a plain text cell as the Fusion style's item view drawing does, pixel for pixel, with a third of
-// the work: the style lays the text out three times over (to size it, to elide it and to draw it), here
-// it is measured once and drawn once. Cells with pictures, check boxes, wrapped text or the focus frame,
+// Draws a plain text cell as the Fusion style's item view drawing does, pixel for pixel, with less than
+// half the work: the style lays the text out three times over (to size it, to elide it and to draw it),
+// here it is measured once and drawn once. Cells with pictures, check boxes, wrapped text or the focus frame,
 // and every other style, are left to the style.
 class TGridCellDelegate : public QStyledItemDelegate {
 public:
