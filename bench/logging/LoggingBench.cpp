@@ -12,16 +12,15 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
 #include <vector>
 
+#include "common/MeterFrames.h"
 #include "links/uCP2110.h"
 #include "records/TableEngine.h"
 #include "shell/ufrmMain.h"
-#include "sim/SimulatedMeter.h"
 
 using namespace korvex;
 
@@ -46,22 +45,10 @@ void RunFor(int milliseconds)
 void Prefill(TfrmMain& window, int rows)
 {
     window.cds1().DisableControls();
-    sim::SimReading reading;
-    reading.mainMode = mmC;
-    reading.mainPoint = 3;
-    reading.mainUnit = unF;
-    reading.subMode = smD;
-    reading.subPoint = 3;
-    reading.subKind = rkNumber;
-    for (std::uint64_t i = 0; window.cds1().RecordCount() < rows; ++i) {
-        reading.mainRaw = static_cast<std::uint16_t>(1000 + i % 18000);
-        reading.subRaw = static_cast<std::uint16_t>(i % 100);
-        const auto payload = sim::EncodePayload(reading);
-        std::array<char, sim::kFrameSize> frame{0x00, 0x0D};
-        std::copy(payload.begin(), payload.end(), frame.begin() + 2);
-        frame[sim::kFrameSize - 2] = 0x0D;
-        frame[sim::kFrameSize - 1] = 0x0A;
-        window.Decoder().CP21101ReceiveData(frame.data(), static_cast<std::uint32_t>(frame.size()));
+    for (std::uint64_t i = 0; window.cds1().RecordCount() < rows;) {
+        const std::vector<std::uint8_t> frame = bench::NextFrame(i);
+        window.Decoder().CP21101ReceiveData(reinterpret_cast<const char*>(frame.data()),
+                                            static_cast<std::uint32_t>(frame.size()));
     }
     window.cds1().EnableControls();
 }
