@@ -342,7 +342,15 @@ void TRecordGridView::updateGeometries()
     down->setRange(0, std::max(0, rows->count() - rowsFitting));
     down->setPageStep(rowsFitting);
     down->setSingleStep(1);
+    // A new range can move the rows without the scroll bar moving (a row added while the view shows the
+    // end turns "last row on the bottom edge" into "first row on the top edge"): what is drawn moves with
+    // them, as the rows shown are not drawn again.
+    const int before = rows->offset();
     rows->setOffset(VerticalOffset());
+    if (const int dy = before - rows->offset(); dy != 0) {
+        scrollDirtyRegion(0, dy);
+        viewport()->scroll(0, dy);
+    }
 
     inGeometries_ = false;
     QAbstractItemView::updateGeometries();

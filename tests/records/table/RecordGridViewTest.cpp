@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTest>
@@ -114,6 +115,23 @@ TEST(RecordGridView, DrawsExactlyWhatATableViewDraws)
         EXPECT_EQ(pair.grid.verticalScrollBar()->maximum(), pair.reference.verticalScrollBar()->maximum());
         EXPECT_EQ(pair.grid.verticalScrollBar()->pageStep(), pair.reference.verticalScrollBar()->pageStep());
         EXPECT_EQ(pair.grid.horizontalScrollBar()->maximum(), pair.reference.horizontalScrollBar()->maximum());
+    }
+}
+
+// The grid draws only what a new row changes and moves the rest: after readings arrive one by one, what
+// the window shows (not a fresh drawing) must still be what the table view shows.
+TEST(RecordGridView, RowsArrivingOneByOneShowWhatATableViewShows)
+{
+    const auto shown = [](QTableView& view) { return view.screen()->grabWindow(view.winId()).toImage(); };
+    for (const int rows : {2, 40}) {
+        SCOPED_TRACE(rows);
+        GridPair pair(rows);
+        for (int reading = 0; reading < 6; ++reading)
+            pair.Append(1);
+        const QImage expected = shown(pair.reference);
+        const QImage drawn = shown(pair.grid);
+        ASSERT_EQ(drawn.size(), expected.size());
+        EXPECT_TRUE(drawn == expected);
     }
 }
 
