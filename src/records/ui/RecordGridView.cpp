@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QHoverEvent>
+#include <QImage>
 #include <QItemSelectionModel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -387,12 +388,49 @@ bool TRecordGridView::viewportEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::HoverEnter:
-    case QEvent::HoverMove: hovered_ = indexAt(static_cast<QHoverEvent*>(event)->position().toPoint()); break;
+    case QEvent::HoverMove:
     case QEvent::HoverLeave:
+        hovered_ = event->type() == QEvent::HoverLeave ? QModelIndex()
+                                                       : indexAt(static_cast<QHoverEvent*>(event)->position().toPoint());
+        // The table view draws the rows the pointer leaves and enters again (rows scrolling under a
+        // resting pointer: two rows a reading); with a style that draws them alike that is skipped.
+        if (!HoverIsDrawn())
+            return QAbstractScrollArea::viewportEvent(event);
+        break;
     case QEvent::Leave: hovered_ = QPersistentModelIndex(); break;
     default: break;
     }
     return QTableView::viewportEvent(event);
+}
+
+void TRecordGridView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::StyleChange)
+        hoverDrawn_.reset();
+    QTableView::changeEvent(event);
+}
+
+bool TRecordGridView::HoverIsDrawn() const
+{
+    if (!hoverDrawn_) {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.rect = QRect(0, 0, 40, 16);
+        option.text = QStringLiteral("8");
+        option.features |= QStyleOptionViewItem::HasDisplay;
+        const auto draw = [this, &option](QStyle::State hover) {
+            QStyleOptionViewItem cell = option;
+            cell.state |= hover;
+            QImage picture(cell.rect.size(), QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            QPainter painter(&picture);
+            style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &cell, &painter, this);
+            style()->drawControl(QStyle::CE_ItemViewItem, &cell, &painter, this);
+            return picture;
+        };
+        hoverDrawn_ = draw(QStyle::State_None) != draw(QStyle::State_MouseOver);
+    }
+    return *hoverDrawn_;
 }
 
 void TRecordGridView::DrawCell(QPainter& painter, QStyleOptionViewItem option, const QModelIndex& index) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <optional>
 #include <QTableView>
 
 namespace korvex {
@@ -28,6 +29,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     QRegion visualRegionForSelection(const QItemSelection& selection) const override;
     bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
 
 private:
@@ -43,11 +45,14 @@ private:
     void DrawGridLines(QPainter& painter, const QRect& area, int firstRow, int lastRow, int firstColumn,
                        int lastColumn, const QStyleOptionViewItem& option) const;
     void ScrollSidewaysTo(int column, ScrollHint hint);
+    // Whether the style draws a cell under the mouse pointer otherwise (asked once per style).
+    bool HoverIsDrawn() const;
 
     QPointer<QItemSelectionModel> titlesSelection_;
     QPointer<QItemSelectionModel> rowsSelection_;
     QPersistentModelIndex hovered_;
     bool inGeometries_ = false;
+    mutable std::optional<bool> hoverDrawn_;
 };
 
 }  // namespace korvex

@@ -9,9 +9,12 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QPaintEvent>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStandardItemModel>
+#include <QStyleFactory>
 #include <QTest>
 #include <functional>
 #include <memory>
@@ -218,4 +221,44 @@ TEST(RecordGridView, ARowPutInBetweenDrawsEveryRowBelowIt)
     QApplication::processEvents();
     const qint64 below = qint64(grid.viewport()->height() - grid.visualRect(model.index(2, 0)).top()) * grid.viewport()->width();
     EXPECT_GE(cells.area, below);
+}
+
+TEST(RecordGridView, ThePointerCrossingRowsDrawsThemOnlyIfTheStyleShowsIt)
+{
+    // A style that marks the row under the pointer, against Fusion, which draws it as any other.
+    class HoverMarking : public QProxyStyle {
+    public:
+        using QProxyStyle::QProxyStyle;
+        void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                           const QWidget* widget) const override
+        {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            if (element == PE_PanelItemViewRow && (option->state & State_MouseOver))
+                painter->fillRect(option->rect, Qt::yellow);
+        }
+    };
+    for (const bool marking : {false, true}) {
+        SCOPED_TRACE(marking);
+        QStandardItemModel model(40, 3);
+        TRecordGridView grid;
+        grid.setModel(&model);
+        grid.setStyle(marking ? static_cast<QStyle*>(new HoverMarking(QStyleFactory::create("fusion")))
+                              : QStyleFactory::create("fusion"));
+        grid.resize(300, 200);
+        grid.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+        QApplication::processEvents();
+        PaintedArea cells;
+        grid.viewport()->installEventFilter(&cells);
+        // (Entering the viewport draws it whole, whatever the style: only moves within it are sent.)
+        QPoint from(-1, -1);
+        for (const int row : {1, 2, 3}) {
+            const QPoint to = grid.visualRect(model.index(row, 1)).center();
+            QHoverEvent move(QEvent::HoverMove, to, grid.viewport()->mapToGlobal(to), from);
+            QApplication::sendEvent(grid.viewport(), &move);
+            from = to;
+        }
+        QApplication::processEvents();
+        EXPECT_EQ(cells.area > 0, marking);
+    }
 }
