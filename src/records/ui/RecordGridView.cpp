@@ -403,6 +403,19 @@ bool TRecordGridView::viewportEvent(QEvent* event)
     return QTableView::viewportEvent(event);
 }
 
+void TRecordGridView::verticalScrollbarValueChanged(int value)
+{
+    if (HoverIsDrawn()) {
+        QTableView::verticalScrollbarValueChanged(value);
+        return;
+    }
+    // The table view also asks where the pointer is after each scroll (a round trip to the X server a
+    // reading) to draw the rows that scrolled under a resting pointer again; with a style that draws
+    // them alike only the fetching of more rows is kept.
+    if (value == verticalScrollBar()->maximum() && model() != nullptr && model()->canFetchMore(rootIndex()))
+        model()->fetchMore(rootIndex());
+}
+
 void TRecordGridView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::StyleChange)

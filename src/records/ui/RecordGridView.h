@@ -31,6 +31,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void verticalScrollbarValueChanged(int value) override;
 
 private:
     void RowCountChanged(int oldCount, int newCount);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QHeaderView>
 #include <QImage>
 #include <QPaintEvent>
@@ -223,7 +224,7 @@ TEST(RecordGridView, ARowPutInBetweenDrawsEveryRowBelowIt)
     EXPECT_GE(cells.area, below);
 }
 
-TEST(RecordGridView, ThePointerCrossingRowsDrawsThemOnlyIfTheStyleShowsIt)
+TEST(RecordGridView, RowsUnderThePointerAreDrawnAgainOnlyIfTheStyleShowsThem)
 {
     // A style that marks the row under the pointer, against Fusion, which draws it as any other.
     class HoverMarking : public QProxyStyle {
@@ -250,7 +251,9 @@ TEST(RecordGridView, ThePointerCrossingRowsDrawsThemOnlyIfTheStyleShowsIt)
         QApplication::processEvents();
         PaintedArea cells;
         grid.viewport()->installEventFilter(&cells);
-        // (Entering the viewport draws it whole, whatever the style: only moves within it are sent.)
+
+        // The pointer crossing rows (entering the viewport draws it whole, whatever the style: only moves
+        // within it are sent).
         QPoint from(-1, -1);
         for (const int row : {1, 2, 3}) {
             const QPoint to = grid.visualRect(model.index(row, 1)).center();
@@ -260,5 +263,22 @@ TEST(RecordGridView, ThePointerCrossingRowsDrawsThemOnlyIfTheStyleShowsIt)
         }
         QApplication::processEvents();
         EXPECT_EQ(cells.area > 0, marking);
+
+        // Rows scrolling under a resting pointer: beyond the row the scroll uncovers, only a style that
+        // marks the row under the pointer has rows drawn again.
+        const auto scrollOneRow = [&grid, &cells] {
+            cells.area = 0;
+            grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->value() + 1);
+            QApplication::processEvents();
+            return cells.area;
+        };
+        QCursor::setPos(grid.mapToGlobal(QPoint(-50, -50)));
+        QApplication::processEvents();
+        const qint64 pointerAway = scrollOneRow();
+        QCursor::setPos(grid.viewport()->mapToGlobal(grid.visualRect(model.index(5, 1)).center()));
+        QApplication::processEvents();
+        const qint64 pointerOver = scrollOneRow();
+        EXPECT_GT(pointerAway, 0);
+        EXPECT_EQ(pointerOver > pointerAway, marking);
     }
 }
