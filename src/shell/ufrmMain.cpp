@@ -24,6 +24,7 @@
 
 #include "chart/ChartToolBar.h"
 #include "chart/TrendChartStyle.h"
+#include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
 #include "display/ArialFont.h"
 #include "display/MeterPanel.h"
@@ -332,7 +333,7 @@ QFrame* TfrmMain::CreatePanel5()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(CreateToolBar2());
-    m_Chart1 = new QCustomPlot(m_pnlChartParent);
+    m_Chart1 = new TTrendPlot(m_pnlChartParent);
     m_Chart1->setObjectName(QStringLiteral("Chart1"));
     column->addWidget(m_Chart1, 1);
     fill->addWidget(m_pnlChartParent);
