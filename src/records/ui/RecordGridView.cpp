@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHash>
 #include <QEvent>
 #include <QHeaderView>
 #include <QHoverEvent>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
@@ -50,7 +52,39 @@ public:
     }
 
 private:
-    static void DrawText(QPainter& painter, const QStyleOptionViewItem& cell, int margin)
+    // A cell's text laid out once: the grid draws the same texts again and again (a row that loses the
+    // selection, units and modes that repeat from reading to reading), and laying a text out is most of
+    // the cost of drawing a cell.
+    struct LaidOutText {
+        QStaticText text;
+        qreal width = 0;
+    };
+
+    const LaidOutText& LaidOut(const QStyleOptionViewItem& cell, int boxWidth) const
+    {
+        if (cell.font != cacheFont_ || laidOut_.size() > MaxLaidOut) {
+            laidOut_.clear();
+            cacheFont_ = cell.font;
+        }
+        const QString key = cell.text + QChar(0) + QString::number(boxWidth) + QChar(cell.textElideMode);
+        auto found = laidOut_.find(key);
+        if (found == laidOut_.end()) {
+            const QFontMetricsF metrics(cell.font);
+            QString text = cell.text;
+            qreal width = metrics.horizontalAdvance(text);
+            if (width > boxWidth) {
+                text = metrics.elidedText(text, cell.textElideMode, boxWidth);
+                width = metrics.horizontalAdvance(text);
+            }
+            LaidOutText entry{QStaticText(text), width};
+            entry.text.setTextFormat(Qt::PlainText);
+            entry.text.prepare(QTransform(), cell.font);
+            found = laidOut_.insert(key, std::move(entry));
+        }
+        return *found;
+    }
+
+    void DrawText(QPainter& painter, const QStyleOptionViewItem& cell, int margin) const
     {
         const bool enabled = (cell.state & QStyle::State_Enabled) != 0;
         const QPalette::ColorGroup group =
@@ -59,24 +93,24 @@ private:
                                                                                        : QPalette::Text));
         painter.setFont(cell.font);
         const QRect box = cell.rect.adjusted(margin, 0, -margin, 0);
+        const LaidOutText& text = LaidOut(cell, box.width());
+        // One line of whole pixels, placed in the box by the cell's alignment; the text's top is its
+        // font's ascent above its baseline.
         const QFontMetricsF metrics(cell.font);
-        QString text = cell.text;
-        qreal width = metrics.horizontalAdvance(text);
-        if (width > box.width()) {
-            text = metrics.elidedText(text, cell.textElideMode, box.width());
-            width = metrics.horizontalAdvance(text);
-        }
-        // One line of whole pixels, placed in the box by the cell's alignment; the text sits on its baseline.
         const int lineHeight = static_cast<int>(std::ceil(metrics.ascent() + metrics.descent()));
         const int top = QStyle::alignedRect(Qt::LeftToRight, cell.displayAlignment & Qt::AlignVertical_Mask,
                                             QSize(1, lineHeight), box).top();
         qreal x = box.x();
         if (cell.displayAlignment & Qt::AlignRight)
-            x += box.width() - width;
+            x += box.width() - text.width;
         else if (cell.displayAlignment & Qt::AlignHCenter)
-            x += (box.width() - width) / 2;
-        painter.drawText(QPointF(x, top + metrics.ascent()), text);
+            x += (box.width() - text.width) / 2;
+        painter.drawStaticText(QPointF(x, top), text.text);
     }
+
+    static constexpr qsizetype MaxLaidOut = 1024;
+    mutable QHash<QString, LaidOutText> laidOut_;
+    mutable QFont cacheFont_;
 };
 
 }  // namespace
