@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QStaticText>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -113,11 +114,80 @@ private:
     mutable QFont cacheFont_;
 };
 
+// The grid's vertical scroll bar. A new row changes the bar's range, and a slider draws itself again
+// on any change; in a long table the handle stays where it is for many rows (at a million rows, for
+// good), so the bar is drawn again only when what it shows changes.
+class TRowScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override
+    {
+        if (change != SliderRangeChange && change != SliderValueChange) {
+            QScrollBar::sliderChange(change);
+            return;
+        }
+        // Looked at once the events at hand are handled: a new row moves the range first and the value
+        // after it, and only where both end up counts.
+        if (lookPending_)
+            return;
+        lookPending_ = true;
+        QMetaObject::invokeMethod(this, [this] {
+            lookPending_ = false;
+            if (Look() != shown_)
+                update();
+        }, Qt::QueuedConnection);
+    }
+
+    void paintEvent(QPaintEvent* event) override
+    {
+        shown_ = Look();
+        QScrollBar::paintEvent(event);
+    }
+
+private:
+    // What the range and the value change in the bar's picture: the handle's place and size, and whether
+    // the bar stands at either end (some styles grey the arrow at an end out).
+    struct TLook {
+        QRect handle;
+        bool atStart = false;
+        bool atEnd = false;
+        bool operator==(const TLook&) const = default;
+    };
+
+    TLook Look() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this),
+                value() == minimum(), value() == maximum()};
+    }
+
+    std::optional<TLook> shown_;
+    bool lookPending_ = false;
+};
+
 }  // namespace
 
 TRecordGridView::TRecordGridView(QWidget* parent) : QTableView(parent)
 {
     setItemDelegate(new TGridCellDelegate(this));
+    // The item view listens to the bar it was made with; a bar put in its place is connected here.
+    auto* down = new TRowScrollBar(Qt::Vertical, this);
+    setVerticalScrollBar(down);
+    connect(down, &QAbstractSlider::actionTriggered, this, &TRecordGridView::verticalScrollbarAction);
+    connect(down, &QAbstractSlider::valueChanged, this, &TRecordGridView::verticalScrollbarValueChanged);
+    // The scroll area lays its children out again after every change of range (a new row), which draws
+    // both scroll bars again; that is needed only when the bar comes or goes.
+    disconnect(down, SIGNAL(rangeChanged(int,int)), this, SLOT(_q_showOrHideScrollBars()));
+    connect(down, &QAbstractSlider::rangeChanged, this, [this](int minimum, int maximum) {
+        const bool scrolls = maximum > minimum;
+        if (scrolls != verticalScrolls_) {
+            verticalScrolls_ = scrolls;
+            QMetaObject::invokeMethod(this, "_q_showOrHideScrollBars", Qt::QueuedConnection);
+        }
+    });
     setVerticalScrollMode(ScrollPerItem);
     QHeaderView* rows = verticalHeader();
     rows->setSectionResizeMode(QHeaderView::Fixed);
@@ -333,7 +403,8 @@ void TRecordGridView::updateGeometries()
     QHeaderView* rows = verticalHeader();
     const int titlesHeight =
         titles->isHidden() ? 0 : std::min(std::max(titles->minimumHeight(), titles->sizeHint().height()), titles->maximumHeight());
-    setViewportMargins(0, titlesHeight, 0, 0);
+    if (viewportMargins() != QMargins(0, titlesHeight, 0, 0))
+        setViewportMargins(0, titlesHeight, 0, 0);
     const QRect area = viewport()->geometry();
     rows->setGeometry(area.left(), area.top(), 0, area.height());
     titles->setGeometry(area.left(), area.top() - titlesHeight, area.width(), titlesHeight);

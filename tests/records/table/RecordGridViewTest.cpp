@@ -282,3 +282,19 @@ TEST(RecordGridView, RowsUnderThePointerAreDrawnAgainOnlyIfTheStyleShowsThem)
         EXPECT_EQ(pointerOver > pointerAway, marking);
     }
 }
+
+TEST(RecordGridView, TheScrollBarIsDrawnAgainOnlyWhenItsPictureChanges)
+{
+    GridPair pair(3000);
+    pair.Append(1);  // logging under way
+    PaintedArea grid, reference;
+    pair.grid.verticalScrollBar()->installEventFilter(&grid);
+    pair.reference.verticalScrollBar()->installEventFilter(&reference);
+    // A long table at its end: a new row leaves the handle at the bottom.
+    for (int reading = 0; reading < 5; ++reading)
+        pair.Append(1);
+    EXPECT_GT(reference.area, 0);
+    EXPECT_EQ(grid.area, 0);
+    pair.Both([](QTableView& view) { view.verticalScrollBar()->setValue(0); });
+    EXPECT_GT(grid.area, 0);
+}
