@@ -6,6 +6,7 @@
 #include "shell/BundledFonts.h"
 #include "shell/CallerConsole.h"
 #include "shell/CommandLine.h"
+#include "shell/FontConfigWarmUp.h"
 #include "shell/ImageList.h"
 #include "shell/KorvexApplication.h"
 #include "shell/ListDevices.h"
@@ -47,7 +48,9 @@ int main(int argc, char** argv)
     if (commandLine.logFile)
         return korvex::RunHeadlessLogger(argc, argv, commandLine);
 
+    korvex::TFontConfigWarmUp fontConfiguration;
     korvex::KorvexApplication app(argc, argv);
+    fontConfiguration.Join();
     korvex::LoadBundledFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
     // Lets a Wayland desktop match the window to the launcher entry and its icon.
     app.setDesktopFileName(QStringLiteral("korvex-lcr"));
