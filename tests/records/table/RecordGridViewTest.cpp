@@ -207,15 +207,33 @@ TEST(RecordGridView, ANewRowDrawsOnlyTheRowsItChanges)
     }
 }
 
+namespace {
+
+// The grid's view alone over a plain model of 40 rows, shown, with a style of the test's choosing.
+struct ShownGrid {
+    std::unique_ptr<QStyle> style;
+    QStandardItemModel model{40, 3};
+    TRecordGridView grid;
+
+    explicit ShownGrid(QStyle* chosenStyle = nullptr) : style(chosenStyle)
+    {
+        grid.setModel(&model);
+        if (style)
+            grid.setStyle(style.get());
+        grid.resize(300, 200);
+        grid.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&grid));
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
 TEST(RecordGridView, ARowPutInBetweenDrawsEveryRowBelowIt)
 {
-    QStandardItemModel model(40, 3);
-    TRecordGridView grid;
-    grid.setModel(&model);
-    grid.resize(300, 200);
-    grid.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
-    QApplication::processEvents();
+    ShownGrid shown;
+    QStandardItemModel& model = shown.model;
+    TRecordGridView& grid = shown.grid;
     PaintedArea cells;
     grid.viewport()->installEventFilter(&cells);
     model.insertRow(2);
@@ -240,15 +258,10 @@ TEST(RecordGridView, RowsUnderThePointerAreDrawnAgainOnlyIfTheStyleShowsThem)
     };
     for (const bool marking : {false, true}) {
         SCOPED_TRACE(marking);
-        QStandardItemModel model(40, 3);
-        TRecordGridView grid;
-        grid.setModel(&model);
-        grid.setStyle(marking ? static_cast<QStyle*>(new HoverMarking(QStyleFactory::create("fusion")))
-                              : QStyleFactory::create("fusion"));
-        grid.resize(300, 200);
-        grid.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
-        QApplication::processEvents();
+        ShownGrid shown(marking ? static_cast<QStyle*>(new HoverMarking(QStyleFactory::create("fusion")))
+                                : QStyleFactory::create("fusion"));
+        QStandardItemModel& model = shown.model;
+        TRecordGridView& grid = shown.grid;
         PaintedArea cells;
         grid.viewport()->installEventFilter(&cells);
 
