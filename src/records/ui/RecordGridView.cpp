@@ -2,8 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QHash>
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QHoverEvent>
 #include <QImage>
@@ -11,9 +11,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStaticText>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <cmath>
