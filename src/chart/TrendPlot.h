@@ -7,8 +7,10 @@ namespace korvex {
 // The trend chart's plot. QCustomPlot draws its layers into a transparent buffer on each replot and
 // shows it by filling the widget with the chart's background and blending the buffer over it: two
 // passes over every pixel of the chart for each reading. Here, while the background is one opaque
-// colour (the chart's white), the buffer is cleared to that colour instead, and showing the chart copies
-// the opaque buffer as it is. The chart looks the same; other backgrounds are drawn as QCustomPlot does.
+// colour (the chart's white), the first buffer is cleared to that colour instead, and showing the chart
+// copies it as it is. The chart looks the same; other backgrounds are drawn as QCustomPlot does. Only
+// lines belong below the first buffered layer (the trend chart's background and grid): Windows draws
+// text onto an opaque buffer with ClearType's colours, onto a transparent one in grey.
 class TTrendPlot : public QCustomPlot {
 public:
     explicit TTrendPlot(QWidget* parent = nullptr);
