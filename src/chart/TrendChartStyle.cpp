@@ -50,10 +50,6 @@ void StyleTrendChart(QCustomPlot* chart)
     // with the other layers, the chart fills and copies one buffer per replot instead of two.
     if (QCPLayer* overlay = chart->layer(QStringLiteral("overlay")))
         overlay->setMode(QCPLayer::lmLogical);
-    // The series draw into a buffer of their own, so a new reading redraws them alone while the axes,
-    // their labels and the grid stay as drawn.
-    if (QCPLayer* series = chart->layer(QStringLiteral("main")))
-        series->setMode(QCPLayer::lmBuffered);
     // A replot is shown with the window's next paint, together with whatever else a reading changed,
     // rather than drawn and handed to the screen on its own at once.
     chart->setPlottingHint(QCP::phImmediateRefresh, false);

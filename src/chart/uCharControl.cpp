@@ -94,7 +94,7 @@ std::int32_t TChartControl::AddValue(double value)
     // A point beyond the page in view changes nothing on screen: no replot while the user reads an
     // earlier page of a long session.
     if (mChart->xAxis->range().contains(key))
-        RepaintNewPoint();
+        Repaint();
     return mCurrentPage;
 }
 
@@ -264,35 +264,7 @@ void TChartControl::ShowValueRange()
 
 void TChartControl::Repaint()
 {
-    mReplottedRanges = AxisRanges();
     mChart->replot(QCustomPlot::rpQueuedReplot);
-}
-
-std::array<double, 4> TChartControl::AxisRanges() const
-{
-    return {mChart->xAxis->range().lower, mChart->xAxis->range().upper, mChart->yAxis->range().lower,
-            mChart->yAxis->range().upper};
-}
-
-void TChartControl::RepaintNewPoint()
-{
-    QCPLayer* layer = DataSeries()->layer();
-    if (layer == nullptr || layer->mode() != QCPLayer::lmBuffered || AxisRanges() != mReplottedRanges) {
-        Repaint();
-        return;
-    }
-    if (*mLayerRedrawPending)
-        return;
-    *mLayerRedrawPending = true;
-    // The axes, their labels and the grid stay as drawn: the layer is cleared and its series drawn again.
-    QMetaObject::invokeMethod(
-        mChart,
-        [layer = QPointer<QCPLayer>(layer), pending = mLayerRedrawPending] {
-            *pending = false;
-            if (layer)
-                layer->replot();
-        },
-        Qt::QueuedConnection);
 }
 
 void TChartControl::AppendLeadingPoints()

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <memory>
 
 class QCustomPlot;
 class QCPGraph;
@@ -66,10 +64,6 @@ private:
     void ShowWindow();
     void ShowValueRange();
     void Repaint();
-    // After a point was added to the page in view: only the series' own layer is drawn again while
-    // both axes keep the ranges of the last whole replot; otherwise the whole chart.
-    void RepaintNewPoint();
-    std::array<double, 4> AxisRanges() const;
     void AppendLeadingPoints();
 
     QCustomPlot* mChart;
@@ -83,10 +77,6 @@ private:
     double mWindowLast = 1;
     double mValueLower = 0;
     double mValueUpper = 0;
-    // The axis ranges the last whole replot was asked for, and whether a redraw of the series' layer is
-    // already on its way (several points before the event loop runs are drawn once).
-    std::array<double, 4> mReplottedRanges{};
-    std::shared_ptr<bool> mLayerRedrawPending = std::make_shared<bool>(false);
 };
 
 }  // namespace korvex
