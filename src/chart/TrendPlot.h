@@ -8,9 +8,9 @@ namespace korvex {
 // shows it by filling the widget with the chart's background and blending the buffer over it: two
 // passes over every pixel of the chart for each reading. Here, while the background is one opaque
 // colour (the chart's white), the first buffer is cleared to that colour instead, and showing the chart
-// copies it as it is. The chart looks the same; other backgrounds are drawn as QCustomPlot does. Only
-// lines belong below the first buffered layer (the trend chart's background and grid): Windows draws
-// text onto an opaque buffer with ClearType's colours, onto a transparent one in grey.
+// copies it as it is. The chart looks the same, but for its texts on Windows: drawn onto white, they
+// take ClearType's colours as the window's other texts do, where QCustomPlot's transparent buffer gave
+// them a grey edge. Other backgrounds are drawn as QCustomPlot does.
 class TTrendPlot : public QCustomPlot {
 public:
     explicit TTrendPlot(QWidget* parent = nullptr);
