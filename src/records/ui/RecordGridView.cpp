@@ -181,10 +181,10 @@ TRecordGridView::TRecordGridView(QWidget* parent) : QTableView(parent)
     // The scroll area lays its children out again after every change of range (a new row), which draws
     // both scroll bars again; that is needed only when the bar comes or goes.
     disconnect(down, SIGNAL(rangeChanged(int,int)), this, SLOT(_q_showOrHideScrollBars()));
-    connect(down, &QAbstractSlider::rangeChanged, this, [this](int minimum, int maximum) {
+    connect(down, &QAbstractSlider::rangeChanged, this, [this, scrolled = false](int minimum, int maximum) mutable {
         const bool scrolls = maximum > minimum;
-        if (scrolls != verticalScrolls_) {
-            verticalScrolls_ = scrolls;
+        if (scrolls != scrolled) {
+            scrolled = scrolls;
             QMetaObject::invokeMethod(this, "_q_showOrHideScrollBars", Qt::QueuedConnection);
         }
     });

@@ -53,7 +53,6 @@ private:
     QPointer<QItemSelectionModel> rowsSelection_;
     QPersistentModelIndex hovered_;
     bool inGeometries_ = false;
-    bool verticalScrolls_ = false;
     mutable std::optional<bool> hoverDrawn_;
 };
 
