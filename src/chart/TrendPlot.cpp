@@ -1,92 +1,57 @@
 #include "chart/TrendPlot.h"
 
-#include <QPaintEvent>
-#include <cmath>
+#include <functional>
+#include <utility>
 
 namespace korvex {
 namespace {
 
-// The buffer QCustomPlot's own replots draw into: one pixel that is never shown, so a replot costs no
-// fill and no copy of the chart's size (what it draws is clipped away at once).
-class TUnshownPaintBuffer : public QCPAbstractPaintBuffer {
+// A pixmap buffer that a replot clears to the chart's opaque background rather than to transparent.
+class TOpaquePaintBuffer : public QCPPaintBufferPixmap {
 public:
-    TUnshownPaintBuffer() : QCPAbstractPaintBuffer(QSize(1, 1), 1.0), pixel_(1, 1, QImage::Format_RGB32) {}
+    TOpaquePaintBuffer(const QSize& size, double devicePixelRatio, std::function<QColor()> background)
+        : QCPPaintBufferPixmap(size, devicePixelRatio), background_(std::move(background))
+    {
+    }
 
-    QCPPainter* startPainting() override { return new QCPPainter(&pixel_); }
-    void draw(QCPPainter*) const override {}
-    void clear(const QColor&) override {}
-
-protected:
-    void reallocateBuffer() override {}
+    void clear(const QColor& color) override
+    {
+        const QColor background = color.alpha() == 0 ? background_() : QColor();
+        QCPPaintBufferPixmap::clear(background.isValid() ? background : color);
+    }
 
 private:
-    QImage pixel_;
+    std::function<QColor()> background_;
 };
 
 }  // namespace
 
 TTrendPlot::TTrendPlot(QWidget* parent) : QCustomPlot(parent)
 {
-    // The plot draws its layers into the first buffer it holds and makes one only when it holds none.
-    mPaintBuffers.prepend(QSharedPointer<QCPAbstractPaintBuffer>(new TUnshownPaintBuffer));
+    // The plot takes the first buffer it holds for its layers and makes its own only when it holds none.
+    mPaintBuffers.prepend(QSharedPointer<QCPAbstractPaintBuffer>(new TOpaquePaintBuffer(
+        viewport().size() * mBufferDevicePixelRatio, mBufferDevicePixelRatio, [this] { return OpaqueBackground(); })));
 }
 
-void TTrendPlot::Redraw()
+QColor TTrendPlot::OpaqueBackground() const
 {
-    update();
-}
-
-void TTrendPlot::RedrawAppended(const QCPGraph& series, double firstKey)
-{
-    if (!series.realVisibility())
-        return;
-    const QSharedPointer<QCPGraphDataContainer> data = series.data();
-    if (!mDrawn || *mDrawn != Geometry() || data->isEmpty()) {
-        Redraw();
-        return;
-    }
-    // From the point the new line starts at (the one before firstKey) to the last; the pen, its joins
-    // and a point's symbol reach a little beyond.
-    const double from = data->findBegin(firstKey, true)->key;
-    const double to = (data->constEnd() - 1)->key;
-    const double reach = std::ceil(std::max(1.0, series.pen().widthF())) + series.scatterStyle().size() + 2;
-    const double left = series.keyAxis()->coordToPixel(from);
-    const double right = series.keyAxis()->coordToPixel(to);
-    const QRect area = axisRect()->rect();
-    const QRectF strip(QPointF(std::min(left, right) - reach, area.top()),
-                       QPointF(std::max(left, right) + reach, area.bottom() + 1));
-    update(strip.toAlignedRect() & area);
-}
-
-TTrendPlot::TGeometry TTrendPlot::Geometry() const
-{
-    TGeometry geometry{mViewport, axisRect()->rect(), {}};
-    for (const QCPAxis* axis : axisRect()->axes())
-        geometry.ranges.append(axis->range());
-    return geometry;
+    if (mBackgroundBrush.style() != Qt::SolidPattern || mBackgroundBrush.color().alpha() != 255 ||
+        !mBackgroundPixmap.isNull())
+        return {};
+    return mBackgroundBrush.color();
 }
 
 void TTrendPlot::paintEvent(QPaintEvent* event)
 {
-    // What QCustomPlot's export to a painter draws: the background brush, then draw() lays the chart out
-    // and draws the background picture and every layer.
-    QCPPainter painter(this);
-    if (!painter.isActive())
+    if (!OpaqueBackground().isValid()) {
+        QCustomPlot::paintEvent(event);
         return;
-    if (mBackgroundBrush.style() != Qt::NoBrush)
-        painter.fillRect(mViewport, mBackgroundBrush);
-    draw(&painter);
-    const TGeometry drawn = Geometry();
-    if ((QRegion(rect()) - event->region()).isEmpty())
-        mDrawn = drawn;
-    else if (drawn != mDrawn)
-        Redraw();  // part of a chart that has moved was drawn: the rest follows
-}
-
-void TTrendPlot::resizeEvent(QResizeEvent*)
-{
-    setViewport(rect());
-    Redraw();
+    }
+    // The first buffer covers the chart; those of buffered layers above it are transparent, as usual.
+    QCPPainter painter(this);
+    if (painter.isActive())
+        for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers))
+            buffer->draw(&painter);
 }
 
 }  // namespace korvex

@@ -2,11 +2,10 @@
 
 #include <cstdint>
 
+class QCustomPlot;
 class QCPGraph;
 
 namespace korvex {
-
-class TTrendPlot;
 
 // The chart data window: appends readings to the data series of the trend chart, keeps the page
 // arithmetic and moves the horizontal axis window from page to page. It follows the newest reading
@@ -18,7 +17,7 @@ class TTrendPlot;
 class TChartControl {
 public:
     // Throws std::invalid_argument when the chart has no data series or pageSize is below 1.
-    TChartControl(TTrendPlot* chart, std::int32_t pageSize);
+    TChartControl(QCustomPlot* chart, std::int32_t pageSize);
     TChartControl(const TChartControl&) = delete;
     TChartControl& operator=(const TChartControl&) = delete;
 
@@ -44,7 +43,7 @@ public:
     // smallest X lies before it.
     void ScrollPage(double offset, bool checkLimits);
 
-    TTrendPlot* Chart() const { return mChart; }
+    QCustomPlot* Chart() const { return mChart; }
     std::int32_t CurrentPage() const { return mCurrentPage; }
     std::int32_t PageSize() const { return mPageSize; }
     std::int32_t PageCount() const { return mPageCount; }
@@ -67,7 +66,7 @@ private:
     void Repaint();
     void AppendLeadingPoints();
 
-    TTrendPlot* mChart;
+    QCustomPlot* mChart;
     std::int32_t mCurrentPage = 1;
     std::int32_t mPageSize = 0;
     std::int32_t mPageCount = 1;
