@@ -7,9 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include "common/QtBenchmark.h"
-#include <qcustomplot.h>
 
 #include "chart/TrendChartStyle.h"
+#include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
 
 namespace {
@@ -21,7 +21,7 @@ double Reading(std::int64_t index)
 
 void AddValueAndRedraw(benchmark::State& state)
 {
-    QCustomPlot chart;
+    korvex::TTrendPlot chart;
     korvex::StyleTrendChart(&chart);
     chart.resize(640, 420);
     chart.show();
@@ -29,12 +29,12 @@ void AddValueAndRedraw(benchmark::State& state)
     const auto readings = state.range(0);
     for (std::int64_t i = 0; i < readings; ++i)
         control.AddValue(Reading(i));
-    chart.replot(QCustomPlot::rpImmediateRefresh);
+    chart.repaint();
 
     std::int64_t next = readings;
     for (auto _ : state) {
         benchmark::DoNotOptimize(control.AddValue(Reading(next++)));
-        chart.replot(QCustomPlot::rpImmediateRefresh);
+        chart.repaint();
     }
     state.counters["page"] = control.CurrentPage();
 }

@@ -1,57 +1,117 @@
 #include "chart/TrendPlot.h"
 
-#include <functional>
-#include <utility>
+#include <QPaintEvent>
+#include <algorithm>
+#include <cmath>
 
 namespace korvex {
 namespace {
 
-// A pixmap buffer that a replot clears to the chart's opaque background rather than to transparent.
-class TOpaquePaintBuffer : public QCPPaintBufferPixmap {
+// The buffer QCustomPlot's own replots draw into: one pixel that is never shown, so a replot costs no
+// fill and no copy of the chart's size (what it draws is clipped away at once).
+class TUnshownPaintBuffer : public QCPAbstractPaintBuffer {
 public:
-    TOpaquePaintBuffer(const QSize& size, double devicePixelRatio, std::function<QColor()> background)
-        : QCPPaintBufferPixmap(size, devicePixelRatio), background_(std::move(background))
-    {
-    }
+    TUnshownPaintBuffer() : QCPAbstractPaintBuffer(QSize(1, 1), 1.0), pixel_(1, 1, QImage::Format_RGB32) {}
 
-    void clear(const QColor& color) override
-    {
-        const QColor background = color.alpha() == 0 ? background_() : QColor();
-        QCPPaintBufferPixmap::clear(background.isValid() ? background : color);
-    }
+    QCPPainter* startPainting() override { return new QCPPainter(&pixel_); }
+    void draw(QCPPainter*) const override {}
+    void clear(const QColor&) override {}
+
+protected:
+    void reallocateBuffer() override {}
 
 private:
-    std::function<QColor()> background_;
+    QImage pixel_;
 };
 
 }  // namespace
 
 TTrendPlot::TTrendPlot(QWidget* parent) : QCustomPlot(parent)
 {
-    // The plot takes the first buffer it holds for its layers and makes its own only when it holds none.
-    mPaintBuffers.prepend(QSharedPointer<QCPAbstractPaintBuffer>(new TOpaquePaintBuffer(
-        viewport().size() * mBufferDevicePixelRatio, mBufferDevicePixelRatio, [this] { return OpaqueBackground(); })));
+    // The plot draws its layers into the first buffer it holds and makes one only when it holds none.
+    mPaintBuffers.prepend(QSharedPointer<QCPAbstractPaintBuffer>(new TUnshownPaintBuffer));
 }
 
-QColor TTrendPlot::OpaqueBackground() const
+void TTrendPlot::Redraw()
 {
-    if (mBackgroundBrush.style() != Qt::SolidPattern || mBackgroundBrush.color().alpha() != 255 ||
-        !mBackgroundPixmap.isNull())
-        return {};
-    return mBackgroundBrush.color();
+    update();
+}
+
+void TTrendPlot::RedrawAppended(const QCPGraph& series, double firstKey)
+{
+    if (!series.realVisibility())
+        return;
+    const QSharedPointer<QCPGraphDataContainer> data = series.data();
+    if (!mDrawn || *mDrawn != Geometry() || data->isEmpty()) {
+        Redraw();
+        return;
+    }
+    // The new line starts at the point before firstKey. The segment before that one was the line's last
+    // and is drawn again whole: Qt draws a line's last segment with its end cap, which shifts a segment
+    // drawn upwards by part of a pixel. The pen, its joins and a point's symbol reach a little beyond.
+    auto from = data->findBegin(firstKey, true);
+    if (from != data->constBegin())
+        --from;
+    const double reach = std::ceil(std::max(1.0, series.pen().widthF())) + series.scatterStyle().size() + 2;
+    double left = qInf(), right = -qInf(), top = qInf(), bottom = -qInf();
+    for (auto point = from; point != data->constEnd(); ++point) {
+        const double x = series.keyAxis()->coordToPixel(point->key);
+        const double y = series.valueAxis()->coordToPixel(point->value);
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+    const QRect area = axisRect()->rect();
+    QRectF strip(QPointF(left - reach, top - reach), QPointF(right + reach, bottom + reach));
+    // A straight line between points stays within their box. Anything else the new points may change
+    // (a fill, steps, a line drawn from samples of the data) reaches over the whole height.
+    if (!LineStaysBetweenPoints(series))
+        strip = QRectF(QPointF(strip.left(), area.top()), QPointF(strip.right(), area.bottom() + 1));
+    update(strip.toAlignedRect() & area);
+}
+
+bool TTrendPlot::LineStaysBetweenPoints(const QCPGraph& series) const
+{
+    if (series.lineStyle() != QCPGraph::lsLine || series.brush().style() != Qt::NoBrush || series.channelFillGraph())
+        return false;
+    if (!series.adaptiveSampling())
+        return true;
+    // The graph draws samples of its data only when a pixel holds two points or more.
+    const QCPRange keys = series.keyAxis()->range();
+    const auto shown = series.data()->findEnd(keys.upper) - series.data()->findBegin(keys.lower);
+    return shown < axisRect()->width();
+}
+
+TTrendPlot::TGeometry TTrendPlot::Geometry() const
+{
+    TGeometry geometry{mViewport, axisRect()->rect(), {}};
+    for (const QCPAxis* axis : axisRect()->axes())
+        geometry.ranges.append(axis->range());
+    return geometry;
 }
 
 void TTrendPlot::paintEvent(QPaintEvent* event)
 {
-    if (!OpaqueBackground().isValid()) {
-        QCustomPlot::paintEvent(event);
-        return;
-    }
-    // The first buffer covers the chart; those of buffered layers above it are transparent, as usual.
+    // What QCustomPlot's export to a painter draws: the background brush, then draw() lays the chart out
+    // and draws the background picture and every layer.
     QCPPainter painter(this);
-    if (painter.isActive())
-        for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers))
-            buffer->draw(&painter);
+    if (!painter.isActive())
+        return;
+    if (mBackgroundBrush.style() != Qt::NoBrush)
+        painter.fillRect(mViewport, mBackgroundBrush);
+    draw(&painter);
+    const TGeometry drawn = Geometry();
+    if ((QRegion(rect()) - event->region()).isEmpty())
+        mDrawn = drawn;
+    else if (drawn != mDrawn)
+        Redraw();  // part of a chart that has moved was drawn: the rest follows
+}
+
+void TTrendPlot::resizeEvent(QResizeEvent*)
+{
+    setViewport(rect());
+    Redraw();
 }
 
 }  // namespace korvex

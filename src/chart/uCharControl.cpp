@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include <qcustomplot.h>
+#include "chart/TrendPlot.h"
 
 namespace korvex {
 
@@ -61,7 +61,7 @@ std::string Number(double value)
 
 }  // namespace
 
-TChartControl::TChartControl(QCustomPlot* chart, std::int32_t pageSize) : mChart(chart)
+TChartControl::TChartControl(TTrendPlot* chart, std::int32_t pageSize) : mChart(chart)
 {
     if (mChart == nullptr || mChart->graphCount() <= kDataSeriesIndex)
         throw std::invalid_argument("The trend chart has no data series.");
@@ -94,7 +94,7 @@ std::int32_t TChartControl::AddValue(double value)
     // A point beyond the page in view changes nothing on screen: no replot while the user reads an
     // earlier page of a long session.
     if (mChart->xAxis->range().contains(key))
-        Repaint();
+        mChart->RedrawAppended(*series, key);
     return mCurrentPage;
 }
 
@@ -264,7 +264,7 @@ void TChartControl::ShowValueRange()
 
 void TChartControl::Repaint()
 {
-    mChart->replot(QCustomPlot::rpQueuedReplot);
+    mChart->Redraw();
 }
 
 void TChartControl::AppendLeadingPoints()

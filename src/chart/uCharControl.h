@@ -2,10 +2,11 @@
 
 #include <cstdint>
 
-class QCustomPlot;
 class QCPGraph;
 
 namespace korvex {
+
+class TTrendPlot;
 
 // The chart data window: appends readings to the data series of the trend chart, keeps the page
 // arithmetic and moves the horizontal axis window from page to page. It follows the newest reading
@@ -17,7 +18,7 @@ namespace korvex {
 class TChartControl {
 public:
     // Throws std::invalid_argument when the chart has no data series or pageSize is below 1.
-    TChartControl(QCustomPlot* chart, std::int32_t pageSize);
+    TChartControl(TTrendPlot* chart, std::int32_t pageSize);
     TChartControl(const TChartControl&) = delete;
     TChartControl& operator=(const TChartControl&) = delete;
 
@@ -43,7 +44,7 @@ public:
     // smallest X lies before it.
     void ScrollPage(double offset, bool checkLimits);
 
-    QCustomPlot* Chart() const { return mChart; }
+    TTrendPlot* Chart() const { return mChart; }
     std::int32_t CurrentPage() const { return mCurrentPage; }
     std::int32_t PageSize() const { return mPageSize; }
     std::int32_t PageCount() const { return mPageCount; }
@@ -66,7 +67,7 @@ private:
     void Repaint();
     void AppendLeadingPoints();
 
-    QCustomPlot* mChart;
+    TTrendPlot* mChart;
     std::int32_t mCurrentPage = 1;
     std::int32_t mPageSize = 0;
     std::int32_t mPageCount = 1;

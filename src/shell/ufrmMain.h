@@ -10,7 +10,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QCustomPlot;
 class QFrame;
 class QLabel;
 class QSessionManager;
@@ -32,6 +31,7 @@ class TRecordReport;
 class TRecordSampling;
 class TStatisticsWindow;
 class TTable;
+class TTrendPlot;
 
 // The main window frmMain: holds every control, owns the meter state and its decoder, and mirrors the
 // decoded frames on the meter panel.
@@ -93,7 +93,7 @@ public:
     QToolButton* btnSave() const { return m_btnSave; }
     QToolButton* btnFly() const { return m_btnFly; }
     QToolButton* btnChartZoomOut() const { return m_btnChartZoomOut; }
-    QCustomPlot* Chart1() const { return m_Chart1; }
+    TTrendPlot* Chart1() const { return m_Chart1; }
     QTimer* timerDisconectedUSB() const { return m_timerDisconectedUSB; }
     QTimer* Timer_range() const { return m_Timer_range; }
     QTimer* timerInputDelay() const { return m_timerInputDelay; }
@@ -207,7 +207,7 @@ private:
     QToolButton* m_btnSave = nullptr;
     QToolButton* m_btnFly = nullptr;
     QToolButton* m_btnChartZoomOut = nullptr;
-    QCustomPlot* m_Chart1 = nullptr;
+    TTrendPlot* m_Chart1 = nullptr;
     QTimer* m_timerDisconectedUSB = nullptr;
     QTimer* m_Timer_range = nullptr;
     QTimer* m_timerInputDelay = nullptr;

@@ -4,10 +4,10 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <qcustomplot.h>
 
 #include "chart/ChartBitmap.h"
 #include "chart/TrendChartStyle.h"
+#include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
 
 namespace korvex {
@@ -22,7 +22,7 @@ TEST(ChartBitmapTest, SavedPictureIsTheChartAsShownOnWhite)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    QCustomPlot chart;
+    TTrendPlot chart;
     StyleTrendChart(&chart);
     chart.resize(420, 260);
     TChartControl control(&chart, 100);

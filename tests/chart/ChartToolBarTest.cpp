@@ -18,10 +18,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
-#include <qcustomplot.h>
 
 #include "chart/ChartToolBar.h"
 #include "chart/TrendChartStyle.h"
+#include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
 
 namespace korvex {
@@ -76,7 +76,7 @@ protected:
 
     void FireRangeTimer() { QMetaObject::invokeMethod(&timer, "timeout"); }
 
-    QCustomPlot chart;
+    TTrendPlot chart;
     QLineEdit edtRange;
     QLineEdit edtCurPage;
     QToolButton btnFirst, btnPrevious, btnNext, btnLast, btnNew, btnSave;

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QTest>
 #include <algorithm>
+#include <vector>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
@@ -28,9 +31,10 @@ int LargestDifference(const QImage& a, const QImage& b)
     return largest;
 }
 
-// What the screen shows of a chart after a few replots. Under Windows without texts: drawn onto the
-// opaque buffer they take ClearType's colours.
-QImage Shown(QCustomPlot& chart, const std::function<void(QCustomPlot&)>& look)
+// A chart styled for the trend, in one of the looks below, shown at a fixed size. Under Windows
+// without texts: drawn onto white they take ClearType's colours, which QCustomPlot's transparent buffer
+// does not.
+void Show(QCustomPlot& chart, const std::function<void(QCustomPlot&)>& look)
 {
     StyleTrendChart(&chart);
     if (QGuiApplication::platformName() == QLatin1String("windows")) {
@@ -43,14 +47,23 @@ QImage Shown(QCustomPlot& chart, const std::function<void(QCustomPlot&)>& look)
     chart.resize(420, 260);
     chart.show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&chart));
-    TChartControl control(&chart, 100);
-    for (int i = 0; i < 60; ++i) {
-        control.AddValue(30 * std::sin(i / 8.0));
-        if (i % 20 == 0)
-            QApplication::processEvents();
-    }
+}
+
+// What the screen shows of a plot: what was last painted, not a fresh drawing.
+QImage OnScreen(QWidget& plot)
+{
     QApplication::processEvents();
-    return chart.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    return plot.screen()->grabWindow(plot.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The same series and axis ranges as the trend plot, drawn by QCustomPlot itself.
+void CopyChart(const QCustomPlot& from, QCustomPlot& to)
+{
+    for (int i = 0; i < from.graphCount(); ++i)
+        to.graph(i)->data()->set(*from.graph(i)->data());
+    to.xAxis->setRange(from.xAxis->range());
+    to.yAxis->setRange(from.yAxis->range());
+    to.replot();
 }
 
 TEST(TrendPlot, ShowsWhatQCustomPlotShows)
@@ -63,18 +76,77 @@ TEST(TrendPlot, ShowsWhatQCustomPlotShows)
              chart.setBackground(picture, false);
          }},
         {"a buffered layer on top", [](QCustomPlot& chart) { chart.layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmBuffered); }},
+        {"the readings filled down to zero", [](QCustomPlot& chart) { chart.graph(1)->setBrush(QColor(0, 0, 255, 60)); }},
     };
     for (const auto& [name, look] : looks) {
         SCOPED_TRACE(name);
-        QCustomPlot reference;
         TTrendPlot plot;
-        const QImage expected = Shown(reference, look);
-        const QImage shown = Shown(plot, look);
-        ASSERT_EQ(shown.size(), expected.size());
+        Show(plot, look);
+        TChartControl control(&plot, 25);
+        QCustomPlot reference;
+        Show(reference, look);
+        // Drawn after every reading, as the window does: one page whole, then reading by reading.
+        for (int i = 0; i < 60; ++i) {
+            control.AddValue(30 * std::sin(i / 2.0));
+            QApplication::processEvents();
+        }
+        CopyChart(plot, reference);
+        const QImage expected = OnScreen(reference);
+        ASSERT_EQ(OnScreen(plot).size(), expected.size());
         // Lines and texts drawn straight onto white rather than onto transparent and then onto white:
         // rounding may differ by one step of a channel.
-        EXPECT_LE(LargestDifference(shown, expected), 1);
+        EXPECT_LE(LargestDifference(OnScreen(plot), expected), 1);
+
+        // A change QCustomPlot shows with a replot of its own is shown too.
+        plot.yAxis->setRange(-5, 5);
+        plot.replot();
+        CopyChart(plot, reference);
+        EXPECT_LE(LargestDifference(OnScreen(plot), OnScreen(reference)), 1);
     }
+}
+
+// The part of a widget each of its paints covered.
+class TPaintedAreas : public QObject {
+public:
+    explicit TPaintedAreas(QWidget& widget) { widget.installEventFilter(this); }
+    std::vector<QRect> areas;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            areas.push_back(static_cast<QPaintEvent*>(event)->region().boundingRect());
+        return false;
+    }
+};
+
+TEST(TrendPlot, AReadingDrawsTheBoxOfItsLineOnlyUntilTheAxesMove)
+{
+    TTrendPlot plot;
+    Show(plot, [](QCustomPlot&) {});
+    TChartControl control(&plot, 10);
+    control.AddValue(1);
+    QApplication::processEvents();
+    TPaintedAreas painted(plot);
+    const auto paintedAfter = [&](double value) {
+        painted.areas.clear();
+        control.AddValue(value);
+        QApplication::processEvents();
+        return painted.areas.size() == 1 ? painted.areas.front() : QRect();
+    };
+    const QRect rising = paintedAfter(5);
+    EXPECT_LT(rising.width(), plot.width() / 5);
+    EXPECT_LT(rising.height(), plot.axisRect()->rect().height() / 4);
+    const QRect falling = paintedAfter(-3);
+    EXPECT_GT(falling.height(), rising.height()) << "a line falling twice as far";
+    EXPECT_LT(falling.height(), plot.axisRect()->rect().height() / 2);
+    plot.graph(1)->setBrush(QColor(0, 0, 255, 60));
+    EXPECT_EQ(paintedAfter(-2).height(), plot.axisRect()->rect().height()) << "a fill reaches down to zero";
+    for (int i = 4; i < 10; ++i)
+        paintedAfter(i);
+    EXPECT_EQ(paintedAfter(0), plot.rect()) << "the next page";
+    plot.yAxis->setRange(-100, 100);
+    EXPECT_EQ(paintedAfter(0), plot.rect()) << "another value range";
 }
 
 }  // namespace
