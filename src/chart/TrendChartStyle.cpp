@@ -46,15 +46,11 @@ void StyleTrendChart(QCustomPlot* chart)
     chart->setAutoAddPlottableToLegend(false);
     chart->legend->setVisible(false);
     chart->setInteractions(QCP::Interactions());
-    // Without interactions nothing is drawn on the overlay layer (it holds the selection rectangle): drawn
-    // with the other layers, the chart fills and copies one buffer per replot instead of two.
-    if (QCPLayer* overlay = chart->layer(QStringLiteral("overlay")))
-        overlay->setMode(QCPLayer::lmLogical);
-    // A replot is shown with the window's next paint, together with whatever else a reading changed,
-    // rather than drawn and handed to the screen on its own at once.
+    // A replot is shown with the window's next paint, together with whatever else changed, rather than
+    // drawn and handed to the screen on its own at once.
     chart->setPlottingHint(QCP::phImmediateRefresh, false);
     // The plot area is white because the whole chart is: a white brush of its own would fill it a second
-    // time on every replot.
+    // time on every drawing.
     chart->setBackground(QBrush(Qt::white));
     chart->axisRect()->setBackground(Qt::NoBrush);
     chart->axisRect()->setRangeDrag(Qt::Orientations());

@@ -63,12 +63,12 @@ void TTrendPlot::RedrawAppended(const QCPGraph& series, double firstKey)
         bottom = std::max(bottom, y);
     }
     const QRect area = axisRect()->rect();
-    QRectF strip(QPointF(left - reach, top - reach), QPointF(right + reach, bottom + reach));
+    QRectF box(QPointF(left - reach, top - reach), QPointF(right + reach, bottom + reach));
     // A straight line between points stays within their box. Anything else the new points may change
     // (a fill, steps, a line drawn from samples of the data) reaches over the whole height.
     if (!LineStaysBetweenPoints(series))
-        strip = QRectF(QPointF(strip.left(), area.top()), QPointF(strip.right(), area.bottom() + 1));
-    update(strip.toAlignedRect() & area);
+        box = QRectF(QPointF(box.left(), area.top()), QPointF(box.right(), area.bottom() + 1));
+    update(box.toAlignedRect() & area);
 }
 
 bool TTrendPlot::LineStaysBetweenPoints(const QCPGraph& series) const

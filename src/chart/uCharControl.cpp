@@ -91,8 +91,8 @@ std::int32_t TChartControl::AddValue(double value)
             ShowWindow();
         mCurrentPage = mPageCount;
     }
-    // A point beyond the page in view changes nothing on screen: no replot while the user reads an
-    // earlier page of a long session.
+    // A point beyond the page in view changes nothing on screen: nothing is drawn while the user reads
+    // an earlier page of a long session.
     if (mChart->xAxis->range().contains(key))
         mChart->RedrawAppended(*series, key);
     return mCurrentPage;
