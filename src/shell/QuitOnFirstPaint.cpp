@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
+#include <cstdio>
 
 namespace korvex {
 namespace {
@@ -18,9 +20,17 @@ public:
         if (event->type() == QEvent::Paint && !seen_ && watched->isWidgetType()
             && static_cast<QWidget*>(watched)->window() == &window_) {
             seen_ = true;
-            // Once this painting is done and on the screen; exit, not quit, which would ask the window
-            // to close (and the user whether to quit).
-            QTimer::singleShot(0, QCoreApplication::instance(), [] { QCoreApplication::exit(0); });
+            // Once this painting is done and on the screen: the moment is written out (microseconds of
+            // the wall clock, as `date +%s%N` reads it) before the program ends, whose own ending takes
+            // no part in its start. Exit, not quit, which would ask the window to close (and the user
+            // whether to quit).
+            QTimer::singleShot(0, QCoreApplication::instance(), [] {
+                const auto now = std::chrono::system_clock::now().time_since_epoch();
+                std::printf("shown at %lld\n",
+                            static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+                std::fflush(stdout);
+                QCoreApplication::exit(0);
+            });
         }
         return QObject::eventFilter(watched, event);
     }
