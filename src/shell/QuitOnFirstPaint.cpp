@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <chrono>
 #include <cstdio>
+#include <string>
 
 namespace korvex {
 namespace {
@@ -26,8 +27,8 @@ public:
             // whether to quit).
             QTimer::singleShot(0, QCoreApplication::instance(), [] {
                 const auto now = std::chrono::system_clock::now().time_since_epoch();
-                std::printf("shown at %lld\n",
-                            static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+                const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+                std::fputs(("shown at " + std::to_string(micros) + "\n").c_str(), stdout);
                 std::fflush(stdout);
                 QCoreApplication::exit(0);
             });
