@@ -2,7 +2,9 @@
 ; "Apps and features", and an uninstaller that removes exactly what was installed.
 ; makensis -DSTAGE=<staged program folder> -DLISTS=<folder of files.nsh and remove.nsh> -DVERSION=1.01
 ;          -DOUTFILE=<installer> korvex-lcr.nsi
-Unicode true
+; A 64-bit installer for the 64-bit program: it runs wherever the program can, also where 32-bit programs
+; cannot run (a Wine without its 32-bit part).
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "x64.nsh"
 
