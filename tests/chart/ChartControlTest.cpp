@@ -8,6 +8,7 @@
 #include "chart/TrendChartStyle.h"
 #include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
+#include "common/PaintRecorder.h"
 
 namespace korvex {
 namespace {
@@ -83,20 +84,6 @@ const Sequence kSequences[] = {
       {Op::Last, 0, 4, 4, 4, F, 4, 4},
       {Op::PageSize, 2, None, 2, 2, F, 3, 4},
       {Op::Clear, 0, 1, 1, 1, F, 1, 2}}},
-};
-
-// Counts the paints a widget receives.
-class TPaintCounter : public QObject {
-public:
-    explicit TPaintCounter(QWidget& widget) { widget.installEventFilter(this); }
-    int count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        count += event->type() == QEvent::Paint;
-        return false;
-    }
 };
 
 class ChartControlTest : public ::testing::Test {
@@ -182,14 +169,14 @@ TEST_F(ChartControlTest, NewReadingsRedrawOnlyWhenTheyLandOnThePageInView)
     chart.resize(200, 120);
     chart.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
-    TPaintCounter paints(chart);
+    test::PaintRecorder paints(chart);
     const auto paintsAfterAdding = [&](int readings) {
         QCoreApplication::processEvents();
-        paints.count = 0;
+        paints.Clear();
         for (int i = 0; i < readings; ++i)
             control.AddValue(i);
         QCoreApplication::processEvents();
-        return paints.count;
+        return paints.Count();
     };
     EXPECT_EQ(paintsAfterAdding(1), 1) << "the last page is in view";
     EXPECT_EQ(paintsAfterAdding(3), 1) << "readings before the next paint are drawn together";

@@ -3,17 +3,16 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPaintEvent>
 #include <QScreen>
 #include <QTest>
 #include <algorithm>
-#include <vector>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
 #include "chart/TrendChartStyle.h"
 #include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
+#include "common/PaintRecorder.h"
 
 namespace korvex {
 namespace {
@@ -105,21 +104,6 @@ TEST(TrendPlot, ShowsWhatQCustomPlotShows)
     }
 }
 
-// The part of a widget each of its paints covered.
-class TPaintedAreas : public QObject {
-public:
-    explicit TPaintedAreas(QWidget& widget) { widget.installEventFilter(this); }
-    std::vector<QRect> areas;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            areas.push_back(static_cast<QPaintEvent*>(event)->region().boundingRect());
-        return false;
-    }
-};
-
 TEST(TrendPlot, AReadingDrawsTheBoxOfItsLineOnlyUntilTheAxesMove)
 {
     TTrendPlot plot;
@@ -127,12 +111,12 @@ TEST(TrendPlot, AReadingDrawsTheBoxOfItsLineOnlyUntilTheAxesMove)
     TChartControl control(&plot, 10);
     control.AddValue(1);
     QApplication::processEvents();
-    TPaintedAreas painted(plot);
+    test::PaintRecorder painted(plot);
     const auto paintedAfter = [&](double value) {
-        painted.areas.clear();
+        painted.Clear();
         control.AddValue(value);
         QApplication::processEvents();
-        return painted.areas.size() == 1 ? painted.areas.front() : QRect();
+        return painted.Count() == 1 ? painted.regions.front().boundingRect() : QRect();
     };
     const QRect rising = paintedAfter(5);
     EXPECT_LT(rising.width(), plot.width() / 5);

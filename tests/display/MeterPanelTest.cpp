@@ -14,6 +14,7 @@
 #include "meter/MeterDecoder.h"
 #include "widgets/CControls.h"
 #include "meter/NullMeterView.h"
+#include "common/PaintRecorder.h"
 
 namespace korvex {
 namespace {
@@ -293,14 +294,6 @@ TEST_F(MeterPanelTest, NumberReadingsPlaceTheBarOnTheFullScale)
 
 TEST_F(MeterPanelTest, TheBarIsDrawnAgainOnlyWhenItsFilledLengthChanges)
 {
-    struct PaintCount : QObject {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            paints += event->type() == QEvent::Paint ? 1 : 0;
-            return false;
-        }
-    } count;
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     PanelFrame frame;
@@ -308,17 +301,17 @@ TEST_F(MeterPanelTest, TheBarIsDrawnAgainOnlyWhenItsFilledLengthChanges)
     frame.mainRaw = 10000;
     Feed(frame);
     QApplication::processEvents();
-    Bar()->installEventFilter(&count);
+    test::PaintRecorder paints(*Bar());
     frame.mainRaw = 10001;  // a fiftieth of a pixel further
     Feed(frame);
     QApplication::processEvents();
-    EXPECT_EQ(count.paints, 0);
+    EXPECT_EQ(paints.Count(), 0);
     EXPECT_EQ(Bar()->value(), 10001);
     frame.mainRaw = 15000;
     Feed(frame);
-    EXPECT_EQ(count.paints, 0) << "drawn with the window's next paint, not at once";
+    EXPECT_EQ(paints.Count(), 0) << "drawn with the window's next paint, not at once";
     QApplication::processEvents();
-    EXPECT_EQ(count.paints, 1);
+    EXPECT_EQ(paints.Count(), 1);
 }
 
 TEST_F(MeterPanelTest, PointCodeWithoutFullScaleEmptiesTheBarWithoutABusyIndicator)

@@ -2,6 +2,7 @@
 #include "records/ui/RecordGrid.h"
 #include "records/RecordGridModel.h"
 #include "records/RecordTable.h"
+#include "common/PaintRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QImage>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
@@ -21,6 +21,7 @@
 #include <memory>
 
 using namespace korvex;
+using korvex::test::PaintRecorder;
 
 namespace {
 
@@ -170,38 +171,20 @@ TEST(RecordGridView, PlacesScrollsAndHitsAsATableViewDoes)
     }
 }
 
-namespace {
-
-// Sums the area of every paint the widget receives.
-struct PaintedArea : QObject {
-    qint64 area = 0;
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            for (const QRect& rect : static_cast<QPaintEvent*>(event)->region())
-                area += qint64(rect.width()) * rect.height();
-        return false;
-    }
-};
-
-}  // namespace
-
 TEST(RecordGridView, ANewRowDrawsOnlyTheRowsItChanges)
 {
     for (const int rows : {2, 300}) {
         SCOPED_TRACE(rows);
         GridPair pair(rows);
-        PaintedArea cells, titles;
-        pair.grid.viewport()->installEventFilter(&cells);
-        pair.grid.horizontalHeader()->viewport()->installEventFilter(&titles);
+        PaintRecorder cells(*pair.grid.viewport()), titles(*pair.grid.horizontalHeader()->viewport());
         pair.Append(1);
         const int rowHeight = pair.grid.rowHeight(0);
         // The new row and the row that loses the selection (two rows with the Fusion style, a little more
         // under Windows); the rows already shown are moved, not drawn again.
         const qint64 viewportArea = qint64(pair.grid.viewport()->width()) * pair.grid.viewport()->height();
-        EXPECT_GT(cells.area, 0);
-        EXPECT_LE(cells.area, viewportArea / 2) << "row height " << rowHeight;
-        EXPECT_EQ(titles.area, 0);
+        EXPECT_GT(cells.Area(), 0);
+        EXPECT_LE(cells.Area(), viewportArea / 2) << "row height " << rowHeight;
+        EXPECT_EQ(titles.Area(), 0);
         EXPECT_EQ(pair.grid.currentIndex().row(), rows);
         EXPECT_TRUE(pair.grid.viewport()->rect().contains(pair.grid.visualRect(pair.grid.currentIndex())));
     }
@@ -234,12 +217,11 @@ TEST(RecordGridView, ARowPutInBetweenDrawsEveryRowBelowIt)
     ShownGrid shown;
     QStandardItemModel& model = shown.model;
     TRecordGridView& grid = shown.grid;
-    PaintedArea cells;
-    grid.viewport()->installEventFilter(&cells);
+    PaintRecorder cells(*grid.viewport());
     model.insertRow(2);
     QApplication::processEvents();
     const qint64 below = qint64(grid.viewport()->height() - grid.visualRect(model.index(2, 0)).top()) * grid.viewport()->width();
-    EXPECT_GE(cells.area, below);
+    EXPECT_GE(cells.Area(), below);
 }
 
 TEST(RecordGridView, RowsUnderThePointerAreDrawnAgainOnlyIfTheStyleShowsThem)
@@ -262,8 +244,7 @@ TEST(RecordGridView, RowsUnderThePointerAreDrawnAgainOnlyIfTheStyleShowsThem)
                                 : QStyleFactory::create("fusion"));
         QStandardItemModel& model = shown.model;
         TRecordGridView& grid = shown.grid;
-        PaintedArea cells;
-        grid.viewport()->installEventFilter(&cells);
+        PaintRecorder cells(*grid.viewport());
 
         // The pointer crossing rows (entering the viewport draws it whole, whatever the style: only moves
         // within it are sent).
@@ -275,15 +256,15 @@ TEST(RecordGridView, RowsUnderThePointerAreDrawnAgainOnlyIfTheStyleShowsThem)
             from = to;
         }
         QApplication::processEvents();
-        EXPECT_EQ(cells.area > 0, marking);
+        EXPECT_EQ(cells.Area() > 0, marking);
 
         // Rows scrolling under a resting pointer: beyond the row the scroll uncovers, only a style that
         // marks the row under the pointer has rows drawn again.
         const auto scrollOneRow = [&grid, &cells] {
-            cells.area = 0;
+            cells.Clear();
             grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->value() + 1);
             QApplication::processEvents();
-            return cells.area;
+            return cells.Area();
         };
         QCursor::setPos(grid.mapToGlobal(QPoint(-50, -50)));
         QApplication::processEvents();
@@ -300,14 +281,12 @@ TEST(RecordGridView, TheScrollBarIsDrawnAgainOnlyWhenItsPictureChanges)
 {
     GridPair pair(3000);
     pair.Append(1);  // logging under way
-    PaintedArea grid, reference;
-    pair.grid.verticalScrollBar()->installEventFilter(&grid);
-    pair.reference.verticalScrollBar()->installEventFilter(&reference);
+    PaintRecorder grid(*pair.grid.verticalScrollBar()), reference(*pair.reference.verticalScrollBar());
     // A long table at its end: a new row leaves the handle at the bottom.
     for (int reading = 0; reading < 5; ++reading)
         pair.Append(1);
-    EXPECT_GT(reference.area, 0);
-    EXPECT_EQ(grid.area, 0);
+    EXPECT_GT(reference.Area(), 0);
+    EXPECT_EQ(grid.Area(), 0);
     pair.Both([](QTableView& view) { view.verticalScrollBar()->setValue(0); });
-    EXPECT_GT(grid.area, 0);
+    EXPECT_GT(grid.Area(), 0);
 }
