@@ -6,8 +6,8 @@ namespace korvex {
 
 QFont ArialFont(int pixelSize, bool bold)
 {
-    static const QStringList families = FromFirstInstalled({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                                                           QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed")});
+    static const QStringList families = FirstInstalled({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                                       QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans Condensed")});
     QFont font;
     font.setFamilies(families);
     font.setPixelSize(pixelSize);

@@ -4,12 +4,12 @@
 
 namespace korvex {
 
-QStringList FromFirstInstalled(const QStringList& families)
+QStringList FirstInstalled(const QStringList& families)
 {
     const QStringList installed = QFontDatabase::families();
-    for (qsizetype i = 0; i < families.size(); ++i) {
-        if (installed.contains(families[i], Qt::CaseInsensitive))
-            return families.mid(i);
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            return {family};
     }
     return families;
 }

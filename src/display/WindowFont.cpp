@@ -33,7 +33,7 @@ void RegisterSubstitutes()
 QFont WindowFont()
 {
     RegisterSubstitutes();
-    static const QStringList families = FromFirstInstalled(QStringList(kWindowFamily) + StandIns());
+    static const QStringList families = FirstInstalled(QStringList(kWindowFamily) + StandIns());
     QFont font;
     font.setFamilies(families);
     font.setPixelSize(11);
