@@ -24,6 +24,12 @@ private:
     QImage pixel_;
 };
 
+// A layer is drawn through a member that only QCustomPlot itself may call; a plot drawing its layers
+// one by one reaches it as a class derived from the layer may.
+struct TLayerDrawing : QCPLayer {
+    static void Draw(QCPLayer& layer, QCPPainter* painter) { (layer.*&TLayerDrawing::draw)(painter); }
+};
+
 }  // namespace
 
 TTrendPlot::TTrendPlot(QWidget* parent) : QCustomPlot(parent)
@@ -91,16 +97,65 @@ TTrendPlot::TGeometry TTrendPlot::Geometry() const
     return geometry;
 }
 
+// Inside the plot area an axis draws only its line and ticks, in a band along the area's edge; its tick
+// labels and title lie outside. A reading's box lies inside the area and mostly clear of those bands, and
+// drawing an axis places every tick label, clipped away or not: most of what drawing a box would cost.
+const QCPLayer* TTrendPlot::AxesLeftOutOf(const QRegion& region) const
+{
+    // Only while the axes are where they were last drawn.
+    const QCPLayer* const axes = layer(QStringLiteral("axes"));
+    if (axes == nullptr || !mDrawn || *mDrawn != Geometry())
+        return nullptr;
+    for (QCPLayerable* child : axes->children()) {
+        const auto* axis = qobject_cast<const QCPAxis*>(child);
+        if (axis == nullptr)
+            return nullptr;  // something else is drawn with the axes
+        if (!axis->realVisibility())
+            continue;
+        if (axis->tickLabelSide() != QCPAxis::lsOutside || axis->lowerEnding().style() != QCPLineEnding::esNone
+            || axis->upperEnding().style() != QCPLineEnding::esNone)
+            return nullptr;
+        // The line, moved by the axis' offset, with the longest tick either way and the widest pen, and a
+        // pixel each side for rounding and antialiasing.
+        const double pen = std::max({axis->basePen().widthF(), axis->tickPen().widthF(), axis->subTickPen().widthF(),
+                                     axis->selectedBasePen().widthF(), axis->selectedTickPen().widthF(),
+                                     axis->selectedSubTickPen().widthF(), 1.0});
+        const int reach = std::abs(axis->offset())
+                          + std::max({std::abs(axis->tickLengthIn()), std::abs(axis->tickLengthOut()),
+                                      std::abs(axis->subTickLengthIn()), std::abs(axis->subTickLengthOut())})
+                          + static_cast<int>(std::ceil(pen)) + 2;
+        const QRect area = axis->axisRect()->rect();
+        QRect band;
+        switch (axis->axisType()) {
+        case QCPAxis::atLeft: band = QRect(area.topLeft(), area.bottomLeft()); break;
+        case QCPAxis::atRight: band = QRect(area.topRight(), area.bottomRight()); break;
+        case QCPAxis::atTop: band = QRect(area.topLeft(), area.topRight()); break;
+        case QCPAxis::atBottom: band = QRect(area.bottomLeft(), area.bottomRight()); break;
+        }
+        if (region.intersects(band.adjusted(-reach, -reach, reach, reach)))
+            return nullptr;
+    }
+    return axes;
+}
+
 void TTrendPlot::paintEvent(QPaintEvent* event)
 {
-    // What QCustomPlot's export to a painter draws: the background brush, then draw() lays the chart out
-    // and draws the background picture and every layer.
+    // What QCustomPlot's export to a painter draws: the background brush, then what draw() draws.
     QCPPainter painter(this);
     if (!painter.isActive())
         return;
     if (mBackgroundBrush.style() != Qt::NoBrush)
         painter.fillRect(mViewport, mBackgroundBrush);
-    draw(&painter);
+    // What draw() does: lay the chart out, draw the background picture and every layer; but the axes'
+    // layer is left out where the paint cannot reach it. Leaving out the axes themselves instead would
+    // hide their grids, and lay the chart out without them.
+    const QCPLayer* const leftOut = AxesLeftOutOf(event->region());
+    updateLayout();
+    drawBackground(&painter);
+    for (QCPLayer* layer : std::as_const(mLayers)) {
+        if (layer != leftOut)
+            TLayerDrawing::Draw(*layer, &painter);
+    }
     const TGeometry drawn = Geometry();
     if ((QRegion(rect()) - event->region()).isEmpty())
         mDrawn = drawn;

@@ -41,6 +41,10 @@ private:
     };
     TGeometry Geometry() const;
 
+    // The axes' layer when painting region can leave it out (region misses the bands where the axes reach
+    // into the plot), else null.
+    const QCPLayer* AxesLeftOutOf(const QRegion& region) const;
+
     // Whether the series' line between two points lies within their box, as a straight line does.
     bool LineStaysBetweenPoints(const QCPGraph& series) const;
 

@@ -76,6 +76,15 @@ TEST(TrendPlot, ShowsWhatQCustomPlotShows)
          }},
         {"a buffered layer on top", [](QCustomPlot& chart) { chart.layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmBuffered); }},
         {"the readings filled down to zero", [](QCustomPlot& chart) { chart.graph(1)->setBrush(QColor(0, 0, 255, 60)); }},
+        {"long ticks and thick axes reaching into the plot", [](QCustomPlot& chart) {
+             for (QCPAxis* axis : {chart.xAxis, chart.yAxis}) {
+                 axis->setTicks(true);
+                 axis->setTickLength(40, 0);
+                 axis->setSubTickLength(20, 0);
+                 axis->setBasePen(QPen(Qt::darkGreen, 5));
+                 axis->setTickPen(QPen(Qt::darkRed, 3));
+             }
+         }},
     };
     for (const auto& [name, look] : looks) {
         SCOPED_TRACE(name);
