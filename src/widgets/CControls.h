@@ -2,6 +2,9 @@
 
 #include <QLineEdit>
 #include <cstdint>
+#include <optional>
+
+#include "widgets/GlyphImages.h"
 
 namespace korvex {
 
@@ -23,13 +26,28 @@ public:
     // A new value takes effect at once and keeps the text; the same value does nothing.
     void SetAlignment(TAlignment alignment);
 
+    // Whether the box draws its text from pictures of its glyphs rather than have Qt draw it from their
+    // outlines: in a font too large for Qt's own glyph pictures (a readout's), while it shows no cursor,
+    // selection or placeholder and the whole text fits. The picture is the same either way.
+    bool DrawsTextFromImages() const;
+
 protected:
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ApplyAlignment();
 
+    // The text's glyph pictures where QLineEdit would draw the glyphs, and the rectangle it clips them to.
+    struct TTextPlacement {
+        QList<TGlyphImages::TPlacedGlyph> glyphs;
+        QRect clip;
+    };
+    std::optional<TTextPlacement> PlaceTextDrawnFromImages() const;
+
     TAlignment m_alignment = taLeftJustify;
+    // Pictures kept for the next paint.
+    mutable TGlyphImages m_glyphImages;
 };
 
 }  // namespace korvex

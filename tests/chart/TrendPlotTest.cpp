@@ -12,23 +12,13 @@
 #include "chart/TrendChartStyle.h"
 #include "chart/TrendPlot.h"
 #include "chart/uCharControl.h"
+#include "common/ImageDifference.h"
 #include "common/PaintRecorder.h"
 
 namespace korvex {
 namespace {
 
-// The largest difference of any colour channel between two pictures of one size.
-int LargestDifference(const QImage& a, const QImage& b)
-{
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q))});
-        }
-    return largest;
-}
+using test::LargestDifference;
 
 // A chart styled for the trend, in one of the looks below, shown at a fixed size. Under Windows
 // without texts: drawn onto white they take ClearType's colours, which QCustomPlot's transparent buffer
