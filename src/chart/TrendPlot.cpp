@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "widgets/Guarded.h"
+
 namespace korvex {
 namespace {
 
@@ -140,27 +142,29 @@ const QCPLayer* TTrendPlot::AxesLeftOutOf(const QRegion& region) const
 
 void TTrendPlot::paintEvent(QPaintEvent* event)
 {
-    // What QCustomPlot's export to a painter draws: the background brush, then what draw() draws.
-    QCPPainter painter(this);
-    if (!painter.isActive())
-        return;
-    if (mBackgroundBrush.style() != Qt::NoBrush)
-        painter.fillRect(mViewport, mBackgroundBrush);
-    // What draw() does: lay the chart out, draw the background picture and every layer; but the axes'
-    // layer is left out where the paint cannot reach it. Leaving out the axes themselves instead would
-    // hide their grids, and lay the chart out without them.
-    const QCPLayer* const leftOut = AxesLeftOutOf(event->region());
-    updateLayout();
-    drawBackground(&painter);
-    for (QCPLayer* layer : std::as_const(mLayers)) {
-        if (layer != leftOut)
-            TLayerDrawing::Draw(*layer, &painter);
-    }
-    const TGeometry drawn = Geometry();
-    if ((QRegion(rect()) - event->region()).isEmpty())
-        mDrawn = drawn;
-    else if (drawn != mDrawn)
-        Redraw();  // part of a chart that has moved was drawn: the rest follows
+    RunGuarded([&] {
+        // What QCustomPlot's export to a painter draws: the background brush, then what draw() draws.
+        QCPPainter painter(this);
+        if (!painter.isActive())
+            return;
+        if (mBackgroundBrush.style() != Qt::NoBrush)
+            painter.fillRect(mViewport, mBackgroundBrush);
+        // What draw() does: lay the chart out, draw the background picture and every layer; but the axes'
+        // layer is left out where the paint cannot reach it. Leaving out the axes themselves instead would
+        // hide their grids, and lay the chart out without them.
+        const QCPLayer* const leftOut = AxesLeftOutOf(event->region());
+        updateLayout();
+        drawBackground(&painter);
+        for (QCPLayer* layer : std::as_const(mLayers)) {
+            if (layer != leftOut)
+                TLayerDrawing::Draw(*layer, &painter);
+        }
+        const TGeometry drawn = Geometry();
+        if ((QRegion(rect()) - event->region()).isEmpty())
+            mDrawn = drawn;
+        else if (drawn != mDrawn)
+            Redraw();  // part of a chart that has moved was drawn: the rest follows
+    });
 }
 
 void TTrendPlot::resizeEvent(QResizeEvent*)

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "report/Report.h"
+#include "widgets/Guarded.h"
 
 namespace korvex {
 namespace {
@@ -168,26 +169,28 @@ const QImage& TPageView::DrawnImage(int page)
 
 void TPageView::paintEvent(QPaintEvent* event)
 {
-    QPainter painter(viewport());
-    const QSize page = PagePixels();
-    const int stride = PageStride();
-    const int top = verticalScrollBar()->value();
-    const int x = horizontalScrollBar()->maximum() > 0 ? GapPx - horizontalScrollBar()->value()
-                                                       : (viewport()->width() - page.width()) / 2;
-    const int first = std::max(0, (top - GapPx) / stride);
-    const int last = std::min(PageCount() - 1, (top + viewport()->height()) / stride);
-    try {
-        for (int i = first; i <= last; ++i) {
-            const QRect rect(QPoint(x, GapPx + static_cast<int>(static_cast<qint64>(i) * stride - top)), page);
-            if (!rect.adjusted(0, 0, ShadowPx, ShadowPx).intersects(event->rect()))
-                continue;
-            painter.fillRect(rect.translated(ShadowPx, ShadowPx), Qt::black);
-            painter.drawImage(rect.topLeft(), DrawnImage(i));
+    RunGuarded([&] {
+        QPainter painter(viewport());
+        const QSize page = PagePixels();
+        const int stride = PageStride();
+        const int top = verticalScrollBar()->value();
+        const int x = horizontalScrollBar()->maximum() > 0 ? GapPx - horizontalScrollBar()->value()
+                                                           : (viewport()->width() - page.width()) / 2;
+        const int first = std::max(0, (top - GapPx) / stride);
+        const int last = std::min(PageCount() - 1, (top + viewport()->height()) / stride);
+        try {
+            for (int i = first; i <= last; ++i) {
+                const QRect rect(QPoint(x, GapPx + static_cast<int>(static_cast<qint64>(i) * stride - top)), page);
+                if (!rect.adjusted(0, 0, ShadowPx, ShadowPx).intersects(event->rect()))
+                    continue;
+                painter.fillRect(rect.translated(ShadowPx, ShadowPx), Qt::black);
+                painter.drawImage(rect.topLeft(), DrawnImage(i));
+            }
+        } catch (...) {
+            if (onFailure_)
+                onFailure_(std::current_exception());
         }
-    } catch (...) {
-        if (onFailure_)
-            onFailure_(std::current_exception());
-    }
+    });
 }
 
 void TPageView::resizeEvent(QResizeEvent* event)

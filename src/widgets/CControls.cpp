@@ -9,6 +9,8 @@
 #include <QTextLayout>
 #include <algorithm>
 
+#include "widgets/Guarded.h"
+
 namespace korvex {
 namespace {
 
@@ -118,17 +120,19 @@ std::optional<TCEdit::TTextPlacement> TCEdit::PlaceTextDrawnFromImages() const
 
 void TCEdit::paintEvent(QPaintEvent* event)
 {
-    const std::optional<TTextPlacement> placement = PlaceTextDrawnFromImages();
-    if (!placement) {
-        QLineEdit::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    QStyleOptionFrame panel;
-    initStyleOption(&panel);
-    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
-    painter.setClipRect(placement->clip);
-    TGlyphImages::Draw(painter, placement->glyphs);
+    RunGuarded([&] {
+        const std::optional<TTextPlacement> placement = PlaceTextDrawnFromImages();
+        if (!placement) {
+            QLineEdit::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        QStyleOptionFrame panel;
+        initStyleOption(&panel);
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &painter, this);
+        painter.setClipRect(placement->clip);
+        TGlyphImages::Draw(painter, placement->glyphs);
+    });
 }
 
 }  // namespace korvex

@@ -609,52 +609,54 @@ void TRecordGridView::DrawGridLines(QPainter& painter, const QRect& area, int fi
 
 void TRecordGridView::paintEvent(QPaintEvent* event)
 {
-    if (isRightToLeft()) {
-        QTableView::paintEvent(event);
-        return;
-    }
-    QStyleOptionViewItem option;
-    initViewItemOption(&option);
-    QPainter painter(viewport());
-    QHeaderView* titles = horizontalHeader();
-    const int rowCount = verticalHeader()->count();
-    if (titles->count() == 0 || rowCount == 0 || model() == nullptr)
-        return;
-    const int pitch = RowPitch();
-    const int grid = showGrid() ? 1 : 0;
-    const int tableRight = titles->length() - titles->offset() - 1;
-    const int tableBottom = std::min(RowTop(rowCount) - 1, viewport()->height());
-    for (QRect area : event->region()) {
-        area.setRight(std::min(area.right(), tableRight));
-        area.setBottom(std::min(area.bottom(), tableBottom));
-        if (!area.isValid())
-            continue;
-        int firstColumn = titles->visualIndexAt(area.left());
-        int lastColumn = titles->visualIndexAt(area.right());
-        if (firstColumn == -1)
-            firstColumn = 0;
-        if (lastColumn == -1)
-            lastColumn = titles->count() - 1;
-        const int firstRow = RowAt(std::max(0, area.top()));
-        const int lastRow = std::min(rowCount - 1, RowAt(area.bottom()));
-        if (firstRow > lastRow)
-            continue;
-        for (int row = firstRow; row <= lastRow; ++row) {
-            option.features.setFlag(QStyleOptionViewItem::Alternate, alternatingRowColors() && (row & 1) != 0);
-            for (int visual = firstColumn; visual <= lastColumn; ++visual) {
-                const int column = titles->logicalIndex(visual);
-                if (titles->isSectionHidden(column))
-                    continue;
-                const QModelIndex index = model()->index(row, column, rootIndex());
-                if (!index.isValid())
-                    continue;
-                option.rect = QRect(columnViewportPosition(column), RowTop(row), columnWidth(column) - grid, pitch - grid);
-                DrawCell(painter, option, index);
-            }
+    RunGuarded([&] {
+        if (isRightToLeft()) {
+            QTableView::paintEvent(event);
+            return;
         }
-        if (showGrid())
-            DrawGridLines(painter, area, firstRow, lastRow, firstColumn, lastColumn, option);
-    }
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        QPainter painter(viewport());
+        QHeaderView* titles = horizontalHeader();
+        const int rowCount = verticalHeader()->count();
+        if (titles->count() == 0 || rowCount == 0 || model() == nullptr)
+            return;
+        const int pitch = RowPitch();
+        const int grid = showGrid() ? 1 : 0;
+        const int tableRight = titles->length() - titles->offset() - 1;
+        const int tableBottom = std::min(RowTop(rowCount) - 1, viewport()->height());
+        for (QRect area : event->region()) {
+            area.setRight(std::min(area.right(), tableRight));
+            area.setBottom(std::min(area.bottom(), tableBottom));
+            if (!area.isValid())
+                continue;
+            int firstColumn = titles->visualIndexAt(area.left());
+            int lastColumn = titles->visualIndexAt(area.right());
+            if (firstColumn == -1)
+                firstColumn = 0;
+            if (lastColumn == -1)
+                lastColumn = titles->count() - 1;
+            const int firstRow = RowAt(std::max(0, area.top()));
+            const int lastRow = std::min(rowCount - 1, RowAt(area.bottom()));
+            if (firstRow > lastRow)
+                continue;
+            for (int row = firstRow; row <= lastRow; ++row) {
+                option.features.setFlag(QStyleOptionViewItem::Alternate, alternatingRowColors() && (row & 1) != 0);
+                for (int visual = firstColumn; visual <= lastColumn; ++visual) {
+                    const int column = titles->logicalIndex(visual);
+                    if (titles->isSectionHidden(column))
+                        continue;
+                    const QModelIndex index = model()->index(row, column, rootIndex());
+                    if (!index.isValid())
+                        continue;
+                    option.rect = QRect(columnViewportPosition(column), RowTop(row), columnWidth(column) - grid, pitch - grid);
+                    DrawCell(painter, option, index);
+                }
+            }
+            if (showGrid())
+                DrawGridLines(painter, area, firstRow, lastRow, firstColumn, lastColumn, option);
+        }
+    });
 }
 
 }  // namespace korvex
