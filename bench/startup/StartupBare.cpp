@@ -7,11 +7,11 @@
 #include <QMainWindow>
 #include <QPainter>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <vector>
 
 #include "display/ArialFont.h"
+#include "display/ReadoutFont.h"
 #include "display/WindowFont.h"
 #include "shell/FontConfigWarmUp.h"
 #include "shell/QuitOnFirstPaint.h"
@@ -22,13 +22,9 @@ class TFontSamples : public QWidget {
 public:
     TFontSamples()
     {
-        QFont readout(QStringLiteral("DSEG7 Classic"));
-        readout.setPixelSize(71);
-        QFont secondary = readout;
-        secondary.setPixelSize(37);
         // The window's, the panel's captions, its readouts, and the application's own (the chart's labels).
-        fonts_ = {korvex::WindowFont(), korvex::ArialFont(12, true), korvex::ArialFont(11, false), readout, secondary,
-                  QFont()};
+        fonts_ = {korvex::WindowFont(), korvex::ArialFont(12, true), korvex::ArialFont(11, false),
+                  korvex::ReadoutFont(71), korvex::ReadoutFont(37), QFont()};
     }
 
 protected:

@@ -9,6 +9,7 @@
 #include "display/ArialFont.h"
 #include "display/BarScale.h"
 #include "display/DisplayPictures.h"
+#include "display/ReadoutFont.h"
 #include "meter/UnitTexts.h"
 #include "meter/Windows1252.h"
 #include "widgets/CControls.h"
@@ -117,9 +118,7 @@ void TMeterPanel::CreateReadouts()
         auto* readout = new TCEdit(this);
         readout->setObjectName(QLatin1String(name));
         readout->setGeometry(geometry);
-        QFont font(QStringLiteral("DSEG7 Classic"));
-        font.setPixelSize(pixelSize);
-        readout->setFont(font);
+        readout->setFont(ReadoutFont(pixelSize));
         readout->SetAlignment(taRightJustify);
         readout->setReadOnly(true);
         readout->setFrame(false);

@@ -78,7 +78,7 @@ std::optional<TCEdit::TTextPlacement> TCEdit::PlaceTextDrawnFromImages() const
     if (QFontInfo(font()).pixelSize() <= kLargestGlyphPicture || text().isEmpty() || hasSelectedText()
         || (hasFocus() && !isReadOnly()) || echoMode() != Normal || !inputMask().isEmpty() || isClearButtonEnabled()
         || !actions().isEmpty() || !(alignment & Qt::AlignAbsolute) || devicePixelRatio() != 1
-        || !styleSheet().isEmpty() || style()->inherits("QStyleSheetStyle"))
+        || style()->inherits("QStyleSheetStyle"))
         return std::nullopt;
 
     QTextLayout layout(DisplayText(text()), font());
